@@ -1,0 +1,6 @@
+#include "app/display.h"
+
+DisplayConfig displayConfig;
+
+void initOpenGlDisplay() {}
+void initDisplay() {}

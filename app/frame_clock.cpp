@@ -1,0 +1,5 @@
+#include "app/frame_clock.h"
+
+FrameClock frameClock;
+
+void tickFrameClock() {}

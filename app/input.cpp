@@ -1,0 +1,5 @@
+#include "app/input.h"
+
+InputState inputState;
+
+void pollInput() {}

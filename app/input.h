@@ -1,0 +1,15 @@
+// Keyboard, mouse buttons and pointer, moved out of SDL's queue once per frame so that every
+// other module reads input from one record (and a test can drive any screen by writing it).
+#pragma once
+
+using ButtonState = int;  // 0 up, 1 held, 2 went down since the previous poll
+
+struct InputState {
+    ButtonState keys[500];  // by SDL 1.2 key symbol
+    ButtonState mouseButtons[10];  // by SDL button number, 1 the left button; entry 0 unused
+    int pointerX, pointerY;  // window pixels, origin top left, y downward
+};
+
+extern InputState inputState;
+
+void pollInput();

@@ -1,0 +1,60 @@
+#include "app/main_loop.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+
+#include "app/display.h"
+#include "app/frame_clock.h"
+#include "app/input.h"
+#include "app/settings.h"
+#include "game/assets.h"
+#include "game/states.h"
+#include "interface/buttons.h"
+#include "interface/interface_startup.h"
+#include "interface/pause.h"
+
+bool quitRequested;
+bool firstFrameDone;
+bool pointerInWindow;
+
+static void drawPauseButtons() {
+    const int y = pauseButtonLine(pauseProgress);
+    if (menuButton("Resume game", y)) paused = false;
+    if (menuButton("Exit", y + 50)) quitRequested = true;
+}
+
+static void drainEvents() {
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0)
+        if (event.type == SDL_QUIT) quitRequested = true;
+}
+
+void startUp() {
+    applySettings();
+    srand(static_cast<unsigned>(time(nullptr)));
+    initDisplay();
+    initInterface();
+    loadGameAssets();
+}
+
+void runFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    SDL_PumpEvents();
+    pollInput();
+    // Exactly 0: the slide moves in whole steps of 5, so it lands on 0 and play resumes there.
+    if (pauseProgress == 0.0f) runGameFrame();
+    tickFrameClock();  // after the game frame, which steps by the previous frame's rate
+    updatePause(1.0f);
+    if (pauseProgress != 0.0f) {
+        drawPauseOverlay();
+        drawPauseButtons();  // over the overlay, still clickable while it slides out
+    }
+    pointerInWindow = (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0;
+    if (firstFrameDone && pointerInWindow) drawPointer(inputState.pointerX, inputState.pointerY);
+    firstFrameDone = true;
+    SDL_GL_SwapBuffers();
+    drainEvents();
+}

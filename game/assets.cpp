@@ -1,0 +1,5 @@
+#include "game/assets.h"
+
+char gameTitle[256];
+
+void loadGameAssets() {}

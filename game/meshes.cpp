@@ -1,0 +1,4 @@
+#include "game/meshes.h"
+
+Mesh obstacleMesh;
+Mesh craftMesh;

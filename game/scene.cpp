@@ -1,0 +1,4 @@
+#include "game/scene.h"
+
+void prepareMeshTexCoords() {}
+void drawScene() {}

@@ -1,0 +1,5 @@
+#include "game/states.h"
+
+void runGameFrame() {}
+void drawSplashScreen() {}
+void drawReadyScreen() {}

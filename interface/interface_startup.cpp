@@ -1,0 +1,3 @@
+#include "interface/interface_startup.h"
+
+void initInterface() {}

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what building, playing and testing Velmora need on Debian 12 (sudo when not root).
+# Packages already present are left alone, so a second run costs one dpkg query.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev
+    libgl1-mesa-dri libx11-dev
+)
+if [ "${1-}" = "--tests" ]; then
+    packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick faketime)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
