@@ -1,6 +1,97 @@
 #include "app/display.h"
 
+#include <cmath>
+#include <cstdlib>
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL/SDL.h>
+
 DisplayConfig displayConfig;
 
-void initOpenGlDisplay() {}
-void initDisplay() {}
+constexpr double cameraFieldOfView = 45.0;
+constexpr double nearPlane = 1.0;
+constexpr double farPlane = 1000.0;
+
+// A size the video system could never accept (not finite, negative, beyond int) is refused
+// here rather than cast: converting such a float to int is undefined behaviour.
+static bool sizeIsUsable(float size) {
+    return std::isfinite(size) && size >= 0.0f && size < 2147483648.0f;
+}
+
+static void refuseMode() {
+    SDL_Quit();
+    std::exit(modeRefusedStatus);
+}
+
+// Debian's SDL 1.2 falls back to a text-mode driver when there is no X display; that driver
+// writes to the terminal and can never make an OpenGL mode, so unless the player chose a
+// driver, X11 is the only one worth trying.
+static void preferX11Driver() {
+    if (SDL_getenv("SDL_VIDEODRIVER") == nullptr)
+        SDL_putenv(const_cast<char*>("SDL_VIDEODRIVER=x11"));
+}
+
+static void requestMultisampling() {
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 4);
+}
+
+// A plain window of the desktop's size first: SDL fills in zero sizes from the current mode.
+static void takeDesktopSize(DisplayConfig& config) {
+    SDL_Surface* desktop =
+        SDL_SetVideoMode(static_cast<int>(config.screenWidth),
+                         static_cast<int>(config.screenHeight), config.colourDepth, SDL_DOUBLEBUF);
+    if (desktop == nullptr) refuseMode();
+    config.screenWidth = static_cast<float>(desktop->w);
+    config.screenHeight = static_cast<float>(desktop->h);
+    config.aspectRatio = config.screenWidth / config.screenHeight;
+}
+
+static void setProjection(int width, int height, float aspectRatio) {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(cameraFieldOfView, aspectRatio, nearPlane, farPlane);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+static void setFixedState() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1000.0);  // clamped to 1.0, the far end of the depth range
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glAlphaFunc(GL_GREATER, 0.0f);
+}
+
+void initOpenGlDisplay() {
+    DisplayConfig& config = displayConfig;
+    preferX11Driver();
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) std::exit(videoFailedStatus);
+    SDL_WM_SetCaption(makerAddress, nullptr);
+    if (config.antialiasing) requestMultisampling();
+    if (!sizeIsUsable(config.screenWidth) || !sizeIsUsable(config.screenHeight)) refuseMode();
+    if (config.screenWidth == 0.0f || config.screenHeight == 0.0f) takeDesktopSize(config);
+    const int width = static_cast<int>(config.screenWidth);
+    const int height = static_cast<int>(config.screenHeight);
+    const Uint32 flags = config.fullscreen ? SDL_OPENGL | SDL_FULLSCREEN : SDL_OPENGL;
+    config.screenSurface = SDL_SetVideoMode(width, height, config.colourDepth, flags);
+    if (config.screenSurface == nullptr) refuseMode();
+    setProjection(width, height, config.aspectRatio);
+    setFixedState();
+}
+
+void initDisplay() {
+    initOpenGlDisplay();
+    DisplayConfig& config = displayConfig;
+    config.screenWidth = static_cast<float>(config.screenSurface->w);
+    config.screenHeight = static_cast<float>(config.screenSurface->h);
+    config.colourDepth = config.screenSurface->format->BitsPerPixel;
+    config.aspectRatio = config.screenWidth / config.screenHeight;
+    SDL_ShowCursor(config.showCursor ? SDL_ENABLE : SDL_DISABLE);
+}

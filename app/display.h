@@ -6,7 +6,7 @@ struct SDL_Surface;
 
 struct DisplayConfig {
     float screenWidth, screenHeight;  // window pixels after set-up
-    int colourDepth;  // bits per pixel
+    int colourDepth;                  // bits per pixel
     bool fullscreen;
     bool showCursor;
     bool antialiasing;

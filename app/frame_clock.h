@@ -4,8 +4,8 @@
 
 struct FrameClock {
     int elapsedMs;  // running clock on SDL's tick scale
-    int frameMs;  // length of the last frame, at least minFrameMs after a step
-    float fps;  // 0 before the first step
+    int frameMs;    // length of the last frame, at least minFrameMs after a step
+    float fps;      // 0 before the first step
     char dateText[256];
     char timeText[256];
 };

@@ -5,9 +5,9 @@
 using ButtonState = int;  // 0 up, 1 held, 2 went down since the previous poll
 
 struct InputState {
-    ButtonState keys[500];  // by SDL 1.2 key symbol
+    ButtonState keys[500];         // by SDL 1.2 key symbol
     ButtonState mouseButtons[10];  // by SDL button number, 1 the left button; entry 0 unused
-    int pointerX, pointerY;  // window pixels, origin top left, y downward
+    int pointerX, pointerY;        // window pixels, origin top left, y downward
 };
 
 extern InputState inputState;

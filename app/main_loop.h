@@ -2,8 +2,8 @@
 // test can drive frames one at a time.
 #pragma once
 
-extern bool quitRequested;  // set by "Exit" or a window close; never cleared
-extern bool firstFrameDone;  // false only while the first frame's pointer step runs
+extern bool quitRequested;    // set by "Exit" or a window close; never cleared
+extern bool firstFrameDone;   // false only while the first frame's pointer step runs
 extern bool pointerInWindow;  // the window has mouse focus this frame
 
 void startUp();

@@ -28,9 +28,9 @@ struct GameRecord {
     float score;
     int highScore;
     Body camera;  // rotation x pitch, y yaw, z roll; velocity unused
-    Body craft;  // velocity z is the sideways velocity; position y stays 0
+    Body craft;   // velocity z is the sideways velocity; position y stays 0
     GLuint splashTexture, hudTexture, meshTexture;  // 0 when the image could not be loaded
-    Mix_Music* music;  // null when the file could not be loaded
+    Mix_Music* music;                               // null when the file could not be loaded
     float spawnCountdown;  // in units of dt; the next pillar is due when it drops below 0
     Obstacle obstacles[maxObstacles];  // live ones in places 0 .. obstacleCount-1, spawn order
     int obstacleCount;

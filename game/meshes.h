@@ -6,8 +6,8 @@ struct Mesh {
     int vertexCount;
     float* positions;  // 3 per vertex
     float* texCoords;  // 2 per vertex
-    float* normals;  // 3 per vertex
+    float* normals;    // 3 per vertex
 };
 
 extern Mesh obstacleMesh;  // 72 vertices
-extern Mesh craftMesh;  // 960 vertices
+extern Mesh craftMesh;     // 960 vertices

@@ -15,10 +15,9 @@ struct QuadTexCoords {
 };
 
 extern SDL_Surface* interfaceSurface;  // 1024 x 256, display format with alpha; kept alive
-extern GLuint interfaceTexture;  // 0 when the dashboard image could not be loaded
+extern GLuint interfaceTexture;        // 0 when the dashboard image could not be loaded
 
-void drawTexturedQuad(float x, float y, float width, float height,
-                      const QuadTexCoords* texCoords);
+void drawTexturedQuad(float x, float y, float width, float height, const QuadTexCoords* texCoords);
 SDL_Surface* loadImageSurface(std::string path);
 GLuint makeInterfaceTexture();
 GLuint loadTexture(const char* path, bool mipmaps);
