@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The Debian package as a player gets it: built with CPack, installed with dpkg, started from
+# the launcher by an ordinary user, who then finds their settings and score in their own folder.
+source "$(dirname "$0")/lib.sh"
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "skipped: installing a package needs root"
+    exit 77
+fi
+: "${VELMORA_BUILD_DIR:=$(dirname "$VELMORA_BIN")}"
+player=velmora-player
+player_home=/home/$player
+
+package_cleanup() {
+    dpkg -r velmora >/dev/null 2>&1 || true
+    userdel -r "$player" >/dev/null 2>&1 || true
+    e2e_cleanup
+}
+trap package_cleanup EXIT
+
+(cd "$VELMORA_BUILD_DIR" && cpack -G DEB >/dev/null)
+deb=$(ls -t "$VELMORA_BUILD_DIR"/velmora_*.deb | head -n 1)
+check "dpkg installs the package" dpkg -i "$deb"
+check "the launcher is on the PATH" test -x /usr/bin/velmora
+check "the desktop entry is valid" desktop-file-validate /usr/share/applications/velmora.desktop
+check "the metainfo is valid" appstreamcli validate --no-net \
+    /usr/share/metainfo/games.velmora.Velmora.metainfo.xml
+check "the icon is installed" test -s /usr/share/icons/hicolor/64x64/apps/velmora.png
+
+userdel -r "$player" >/dev/null 2>&1 || true
+useradd -m "$player"
+start_xvfb
+# setpriv execs the launcher in place, so GAME_PID is the game's own process in the end.
+(cd /tmp && exec setpriv --reuid="$player" --regid="$player" --init-groups \
+    env -i HOME="$player_home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin velmora \
+    >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
+GAME_PID=$!
+check "the installed game opens its window" wait_window 20
+click_at 320 240  # leaves the splash
+sleep 0.5
+click_at 320 240  # starts a run, which crashes by itself before long
+data=$player_home/.local/share/velmora
+for _ in $(seq 1 300); do
+    [ -s "$data/velmora.score" ] && break
+    sleep 0.1
+done
+check "the score lands in the player's folder" test -s "$data/velmora.score"
+check "the player got the default settings" cmp -s /usr/share/velmora/settings.ini "$data/settings.ini"
+check "the player's Media links to the installed one" test -L "$data/Media"
+check "the player owns the folder" test "$(stat -c %U "$data")" = "$player"
+close_window
+wait_exit 10 || true
+check "closing the window exits with status 0" test "$GAME_STATUS" = 0
+check "nothing was printed" printed_nothing
+finish
