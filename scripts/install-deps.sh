@@ -9,7 +9,7 @@ packages=(
     libgl1-mesa-dri libx11-dev
 )
 if [ "${1-}" = "--tests" ]; then
-    packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick faketime)
+    packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick faketime desktop-file-utils appstream)
 fi
 
 missing=()
