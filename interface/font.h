@@ -7,3 +7,7 @@ extern QuadTexCoords fontCells[95];  // entry k for character code 32 + k
 
 void buildFontCells();
 void drawText(const char* text, int x, int y);
+
+// Undoes beginInterfaceDrawing: both client arrays, then texturing, blending and alpha test.
+// Every interface drawing step ends with it.
+void endInterfaceDrawing();

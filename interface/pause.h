@@ -20,3 +20,7 @@ void resetPause();
 void initPausePanels();
 void updatePause(float step);
 void drawPauseOverlay();
+
+// The version as the top panel shows it: "v" and the "%f" digits, trailing zeros cut back to
+// one decimal ("v1.0", "v1.25"). dest always ends in NUL.
+void formatVersionText(char* dest, int size, float version);
