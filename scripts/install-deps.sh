@@ -8,9 +8,17 @@ packages=(
     libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev
     libgl1-mesa-dri libx11-dev
 )
-if [ "${1-}" = "--tests" ]; then
-    packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick faketime desktop-file-utils appstream)
-fi
+for option in "$@"; do
+    case "$option" in
+    --tests)
+        packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick faketime desktop-file-utils
+            appstream)
+        ;;
+    # Only for regenerating Media/ with tools/media/generate.sh; the committed files suffice
+    # for building, playing and testing.
+    --media) packages+=(python3 python3-numpy python3-pil lame fonts-dejavu-core) ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,295 @@
+"""The splash picture (the game's world at dusk) and the mesh texture."""
+
+import math
+
+import numpy as np
+from PIL import Image, ImageDraw
+
+import common as c
+
+SPLASH_W, SPLASH_H = 1024, 512
+PIC_W, PIC_H = 640, 480
+MESH_SIZE = 256
+
+# --- Mesh texture ----------------------------------------------------------------------------
+
+
+def make_mesh_texture():
+    """Designed for the triangle (0,0)-(1,0)-(0,1), v = 0 the top row: a dark glassy facet with a
+    neon rim along all three edges and a light falling from the first corner, so neighbouring
+    facets of the craft and the pillars read as separate planes without any lighting. The
+    unused lower-right half mirrors the upper-left across the diagonal, so filtering and
+    mipmaps across the diagonal and the wrapped borders see the same rim."""
+    n = MESH_SIZE
+    v, u = (np.mgrid[0:n, 0:n] + 0.5) / n
+    lower = u + v > 1.0
+    u, v = np.where(lower, 1.0 - v, u), np.where(lower, 1.0 - u, v)
+    d_top, d_left, d_diag = v, u, (1.0 - u - v) / math.sqrt(2.0)
+    d = np.minimum(np.minimum(d_top, d_left), d_diag)
+
+    # Facet body: lit from the first corner, falling to deep indigo at the far edge.
+    t = np.clip((u + v) / 1.0, 0, 1)[..., None]
+    lit = c.rgb((92, 58, 190))
+    shade = c.rgb((22, 12, 58))
+    body = lit * (1 - t) ** 1.2 + shade * (1 - (1 - t) ** 1.2)
+    # A faint inner bevel: a lighter band just inside the rim, a darker groove just inside it.
+    bevel = np.exp(-((d - 0.075) / 0.02) ** 2)[..., None]
+    groove = np.exp(-((d - 0.045) / 0.012) ** 2)[..., None]
+    body = body + (c.rgb((150, 120, 255)) - body) * bevel * 0.35
+    body = body * (1 - groove * 0.45)
+
+    # Neon rim, its colour drifting from cyan to magenta around the triangle.
+    along = np.where(d == d_top, u, np.where(d == d_left, 1 - v, 0.5 + 0.5 * (u - v)))
+    rim_col = c.rgb(c.CYAN)[None, None] * (1 - along[..., None]) + \
+        c.rgb(c.MAGENTA)[None, None] * along[..., None]
+    core = np.clip((0.028 - d) / 0.01, 0, 1)[..., None]
+    halo = np.exp(-d / 0.022)[..., None] * 0.55
+    img = body + (rim_col - body) * np.clip(halo, 0, 1)
+    img = img + (np.minimum(rim_col * 0.5 + 0.6, 1.0) - img) * core
+    return c.to_image(np.clip(img, 0, 1))
+
+
+# --- Splash picture --------------------------------------------------------------------------
+
+CAM = np.array([0.0, 3.4, -3.0])
+PITCH = math.radians(-7.0)
+FOCAL = 430.0
+CX, CY = 320.0, 236.0
+
+
+def project(p):
+    """World (x right, y up, z forward) to picture pixels; None behind the camera."""
+    q = np.asarray(p, dtype=np.float64) - CAM
+    cp, sp = math.cos(PITCH), math.sin(PITCH)
+    y = q[1] * cp - q[2] * sp
+    z = q[1] * sp + q[2] * cp
+    if z <= 0.05:
+        return None
+    return (CX + FOCAL * q[0] / z, CY - FOCAL * y / z, z)
+
+
+def sky(h, w, horizon):
+    hz = horizon / h
+    img = c.vertical_gradient(h, w, [(0.0, (6, 4, 20)), (hz * 0.45, (22, 10, 52)),
+                                     (hz * 0.8, (72, 20, 96)), (hz * 0.96, (170, 50, 110)),
+                                     (hz, (255, 120, 110)), (hz + 0.001, (16, 8, 34)),
+                                     (1.0, (6, 4, 18))])
+    rng = np.random.RandomState(7)
+    for _ in range(170):
+        x, y = rng.uniform(0, w), rng.uniform(0, horizon * 0.75)
+        b = rng.uniform(0.25, 1.0) ** 2
+        xi, yi = int(x), int(y)
+        img[yi, xi] = np.clip(img[yi, xi] + b * c.rgb(c.PALE), 0, 1)
+        if b > 0.6 and 0 < xi < w - 1 and 0 < yi < h - 1:
+            for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+                img[yi + dy, xi + dx] = np.clip(img[yi + dy, xi + dx] + 0.3 * b, 0, 1)
+    return img
+
+
+def draw_sun(img, cx, horizon, radius):
+    h, w = img.shape[:2]
+    yy, xx = np.mgrid[0:h, 0:w] + 0.5
+    r = np.hypot(xx - cx, yy - (horizon - radius * 0.35))
+    glow = np.exp(-(np.maximum(r - radius, 0) / 60.0) ** 1.3) * (yy < horizon)
+    c.add_light(img, c.rgb(c.SUN_CORAL) * 0.55, glow[..., None])
+    disc = np.clip(radius - r, 0, 1) * (yy < horizon)
+    # Bands cut through the lower half, thicker toward the horizon.
+    rel = (yy - (horizon - radius * 1.35)) / (radius * 1.0)
+    period = 13.0
+    phase = (horizon - yy) % period
+    gap = np.clip(rel - 0.45, 0, 1) * 7.5
+    disc = disc * ~((phase < gap) & (rel > 0.45))
+    col = c.vertical_gradient(h, w, [(0.0, c.SUN_GOLD), ((horizon - radius * 1.3) / h, c.SUN_GOLD),
+                                     (horizon / h, c.SUN_CORAL), (1.0, c.SUN_CORAL)])
+    c.over(img, col, disc[..., None])
+
+
+def draw_mountains(img, horizon):
+    h, w = img.shape[:2]
+    rng = np.random.RandomState(11)
+    xs = np.arange(w)
+    ridge = np.zeros(w)
+    for f, a in ((0.006, 28), (0.017, 12), (0.041, 5)):
+        ridge += a * np.sin(xs * f + rng.uniform(0, 6.28))
+    ridge = horizon - 14 - np.maximum(ridge, -10) * (0.35 + 0.65 * np.abs(xs - w / 2) / (w / 2))
+    yy = np.arange(h)[:, None] + 0.5
+    m = np.clip(yy - ridge[None, :], 0, 1) * (yy < horizon)
+    col = c.vertical_gradient(h, w, [(0.0, (40, 12, 62)), (horizon / h, (70, 18, 80)),
+                                     (1.0, (70, 18, 80))])
+    c.over(img, col, m[..., None] * 0.92)
+    edge = np.clip(1 - np.abs(yy - ridge[None, :]) / 1.2, 0, 1) * (yy < horizon)
+    c.add_light(img, c.MAGENTA, edge[..., None] * 0.5)
+
+
+def grid_layer(w, h, s):
+    m = Image.new("L", (w * s, h * s), 0)
+    d = ImageDraw.Draw(m)
+    fade = []
+    for gx in np.arange(-40, 41, 2.0):
+        a = project((gx, 0.0, 0.5))
+        b = project((gx, 0.0, 140.0))
+        if a and b:
+            d.line([(a[0] * s, a[1] * s), (b[0] * s, b[1] * s)], fill=255, width=s)
+    for gz in np.arange(1.0, 140.0, 2.0):
+        a = project((-200.0, 0.0, gz))
+        b = project((200.0, 0.0, gz))
+        if a and b:
+            width = max(1, int(round(s * min(1.6, 14.0 / (gz + 6)))))
+            d.line([(a[0] * s, a[1] * s), (b[0] * s, b[1] * s)], fill=255, width=width)
+    return m.resize((w, h), Image.BOX), fade
+
+
+def octagon_faces(x, z, radius=1.16572, height=5.0):
+    faces = []
+    for k in range(8):
+        t0, t1 = math.radians(45 * k + 22.5), math.radians(45 * (k + 1) + 22.5)
+        p0 = (x + radius * math.cos(t0), z + radius * math.sin(t0))
+        p1 = (x + radius * math.cos(t1), z + radius * math.sin(t1))
+        mid = (math.cos((t0 + t1) / 2), math.sin((t0 + t1) / 2))
+        faces.append(([(p0[0], 0, p0[1]), (p1[0], 0, p1[1]), (p1[0], height, p1[1]),
+                       (p0[0], height, p0[1])], (mid[0], 0.0, mid[1])))
+    top = [(x + radius * math.cos(math.radians(45 * k + 22.5)), height,
+            z + radius * math.sin(math.radians(45 * k + 22.5))) for k in range(8)]
+    faces.append((top, (0.0, 1.0, 0.0)))
+    return faces
+
+
+def icosphere(level=2):
+    phi = (1 + 5 ** 0.5) / 2
+    verts = [(-1, phi, 0), (1, phi, 0), (-1, -phi, 0), (1, -phi, 0), (0, -1, phi), (0, 1, phi),
+             (0, -1, -phi), (0, 1, -phi), (phi, 0, -1), (phi, 0, 1), (-phi, 0, -1), (-phi, 0, 1)]
+    verts = [np.array(v, dtype=np.float64) / np.linalg.norm(v) for v in verts]
+    faces = [(0, 11, 5), (0, 5, 1), (0, 1, 7), (0, 7, 10), (0, 10, 11), (1, 5, 9), (5, 11, 4),
+             (11, 10, 2), (10, 7, 6), (7, 1, 8), (3, 9, 4), (3, 4, 2), (3, 2, 6), (3, 6, 8),
+             (3, 8, 9), (4, 9, 5), (2, 4, 11), (6, 2, 10), (8, 6, 7), (9, 8, 1)]
+    tris = [tuple(verts[i] for i in f) for f in faces]
+    for _ in range(level):
+        out = []
+        for a, b, cc in tris:
+            ab, bc, ca = [(p + q) / np.linalg.norm(p + q) for p, q in ((a, b), (b, cc), (cc, a))]
+            out += [(a, ab, ca), (b, bc, ab), (cc, ca, bc), (ab, bc, ca)]
+        tris = out
+    return tris
+
+
+def face_colour(normal, to_cam):
+    """Facet shade lit by the low sun ahead and a cool fill from above-left."""
+    n = np.asarray(normal)
+    sun = np.array([0.0, 0.25, 1.0])
+    sun /= np.linalg.norm(sun)
+    sky_light = np.array([-0.5, 0.8, -0.3])
+    sky_light /= np.linalg.norm(sky_light)
+    rim = max(0.0, 1.0 - abs(float(np.dot(n, to_cam)))) ** 2
+    base = c.rgb((26, 14, 60))
+    base = base + c.rgb((90, 60, 200)) * max(0.0, float(np.dot(n, sky_light))) * 0.9
+    base = base + c.rgb(c.SUN_CORAL) * max(0.0, float(np.dot(n, sun))) * 0.35
+    base = base + c.rgb(c.MAGENTA) * rim * 0.5
+    return np.clip(base, 0, 1)
+
+
+def draw_objects(w, h, s):
+    """Pillars and the craft, painter-sorted; returns (colour RGBA image, edge mask)."""
+    pillars = [(-9.5, 30), (7.0, 24), (-4.2, 15), (4.8, 11.5), (-13, 48), (12, 52), (-2.5, 70),
+               (18, 90), (-22, 80), (9, 120), (-7, 105), (26, 62), (-28, 40), (3.5, 40),
+               (-17, 26), (15, 34), (-36, 100), (34, 110), (1.0, 160), (-10, 140), (21, 180)]
+    craft_pos = np.array([0.0, 1.9, 5.5])
+    craft_r = 1.64706
+    items = []
+    for x, z in pillars:
+        items.append((math.hypot(x - CAM[0], z - CAM[2]), "pillar", (x, z)))
+    items.append((float(np.linalg.norm(craft_pos - CAM)), "craft", None))
+    items.sort(key=lambda it: -it[0])
+
+    colour = Image.new("RGBA", (w * s, h * s), (0, 0, 0, 0))
+    edges = Image.new("L", (w * s, h * s), 0)
+    dc = ImageDraw.Draw(colour)
+    de = ImageDraw.Draw(edges)
+
+    def poly(points3, normal, edge_w):
+        pts = [project(p) for p in points3]
+        if any(p is None for p in pts):
+            return
+        centre = np.mean(np.array(points3, dtype=np.float64), axis=0)
+        to_cam = CAM - centre
+        to_cam /= np.linalg.norm(to_cam)
+        if float(np.dot(normal, to_cam)) <= 0:
+            return
+        dist = float(np.linalg.norm(CAM - centre))
+        col = face_colour(normal, to_cam)
+        fog = min(1.0, max(0.0, (dist - 30) / 150.0))
+        col = col * (1 - fog) + c.rgb((40, 14, 60)) * fog
+        xy = [(p[0] * s, p[1] * s) for p in pts]
+        dc.polygon(xy, fill=tuple(int(v * 255) for v in col) + (255,))
+        de.polygon(xy, fill=0)  # nearer faces hide the neon edges behind them
+        lw = max(1, int(round(edge_w * s * min(1.0, 12.0 / dist))))
+        de.line(xy + [xy[0]], fill=int(255 * (1 - fog * 0.7)), width=lw, joint="curve")
+
+    for _, kind, data in items:
+        if kind == "pillar":
+            faces = octagon_faces(*data)
+            for verts, normal in faces:
+                poly(verts, np.array(normal), 2.2)
+        else:
+            for tri in icosphere(2):
+                pts = [craft_pos + craft_r * p for p in tri]
+                n = np.mean(np.array(tri), axis=0)
+                n /= np.linalg.norm(n)
+                poly(pts, n, 1.3)
+    return colour, edges
+
+
+def make_splash():
+    s = 3
+    w, h = PIC_W, PIC_H
+    hz = project((0.0, 0.0, 1e6))[1]
+    img = sky(h, w, hz)
+    draw_sun(img, w / 2, hz, 92)
+    draw_mountains(img, hz)
+
+    grid, _ = grid_layer(w, h, s)
+    gm = c.mask_array(grid)
+    yy = (np.arange(h) + 0.5)[:, None, None]
+    depth_fade = np.clip((yy - hz) / 120.0, 0, 1) ** 0.7
+    grid_col = c.vertical_gradient(h, w, [(0.0, c.MAGENTA), (hz / h, c.MAGENTA), (1.0, c.VIOLET)])
+    c.add_light(img, grid_col, c.mask_array(c.blur(grid, 3)) * depth_fade * 0.9)
+    c.over(img, grid_col, gm * (0.25 + 0.75 * depth_fade) * (yy > hz))
+    # Horizon haze.
+    haze = np.exp(-((yy - hz) / 10.0) ** 2)
+    c.add_light(img, c.rgb(c.SUN_CORAL) * 0.6, haze)
+
+    colour, edges = draw_objects(w, h, s)
+    colour = colour.resize((w, h), Image.BOX)
+    edges_small = edges.resize((w, h), Image.BOX)
+    ca = np.asarray(colour, dtype=np.float64) / 255.0
+    c.over(img, ca[..., :3] / np.maximum(ca[..., 3:], 1e-6), ca[..., 3:])
+    edge_col = c.vertical_gradient(h, w, [(0.0, c.CYAN), (0.5, (150, 170, 255)),
+                                          (1.0, c.MAGENTA)])
+    c.add_light(img, edge_col, c.mask_array(c.blur(edges_small, 2.5)) * 0.8)
+    c.over(img, edge_col, c.mask_array(edges_small) * 0.9)
+
+    # Title and hint.
+    title_font = c.font("DejaVuSans-Bold.ttf", 96)
+    tm = c.text_mask("VELMORA", title_font, (w, h), (w / 2, 128), anchor="ms", scale=3)
+    om = c.text_mask("VELMORA", title_font, (w, h), (w / 2, 128), anchor="ms", scale=3, stroke=3)
+    c.add_light(img, c.MAGENTA, c.mask_array(c.blur(om, 10)) * 0.9)
+    c.over(img, (12, 6, 30), c.mask_array(om))
+    chrome = c.vertical_gradient(h, w, [(0.0, (255, 255, 255)), (0.1, (205, 240, 255)),
+                                        (0.205, (110, 140, 255)), (0.206, (255, 196, 120)),
+                                        (0.27, c.MAGENTA), (1.0, c.MAGENTA)])
+    c.over(img, chrome, c.mask_array(tm))
+
+    hint_font = c.font("DejaVuSans-Bold.ttf", 18)
+    hint = "Click or press A to continue"
+    band = np.exp(-((yy - 444) / 22.0) ** 2) * 0.55
+    c.over(img, (6, 4, 18), band)
+    hm = c.text_mask(hint, hint_font, (w, h), (w / 2, 450), anchor="ms", scale=3)
+    c.add_light(img, c.CYAN, c.mask_array(c.blur(hm, 4)) * 0.7)
+    c.over(img, c.PALE, c.mask_array(hm))
+
+    # The texture is larger than the picture: repeat the picture's edges outward so that
+    # filtering at the picture's right and bottom borders meets the same colours.
+    full = np.zeros((SPLASH_H, SPLASH_W, 3))
+    full[:h, :w] = img
+    full[:h, w:] = img[:, w - 1:w]
+    full[h:, :] = full[h - 1:h, :]
+    return c.to_image(full)
