@@ -73,14 +73,6 @@ TEST(PillarMesh, FirstSectorIsTopSliceThenSideQuad) {
     expectPosition(obstacleMesh, 15, {0.82429, 0, 0.82429});
 }
 
-TEST(PillarMesh, TopFacesPointUpAndSidesOutwardAtTheirOwnAngle) {
-    for (int i : {0, 1, 2}) EXPECT_EQ(obstacleMesh.normals[3 * i + 1], 1.0f);
-    const float* n = obstacleMesh.normals + 3 * 5;  // bottom(1), at 45 degrees
-    EXPECT_NEAR(n[0], 0.7071068, 1e-6);
-    EXPECT_EQ(n[1], 0.0f);
-    EXPECT_NEAR(n[2], 0.7071068, 1e-6);
-}
-
 TEST(CraftMesh, IsAGeodesicSphereOf960VerticesWoundOutward) {
     ASSERT_EQ(craftMesh.vertexCount, 960);
     const P centre{0.0, 0.00059, 0.0};

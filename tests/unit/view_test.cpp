@@ -118,7 +118,7 @@ TEST_F(PerspectiveView, ProjectionIsFiftyDegreesAtTheWindowsAspect) {
 TEST_F(InterfaceDrawingSetUp, BindsTheInterfaceTextureWithBlendingAndAlphaTestOn) {
     glGenTextures(1, &interfaceTexture);
     glBindTexture(GL_TEXTURE_2D, 0);
-    beginInterfaceDrawingSetUp();
+    beginInterfaceDrawing();
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), interfaceTexture);
