@@ -76,7 +76,10 @@ void initOpenGlDisplay() {
     SDL_WM_SetCaption(makerAddress, nullptr);
     if (config.antialiasing) requestMultisampling();
     if (!sizeIsUsable(config.screenWidth) || !sizeIsUsable(config.screenHeight)) refuseMode();
-    if (config.screenWidth == 0.0f || config.screenHeight == 0.0f) takeDesktopSize(config);
+    // A size below one pixel truncates to 0 as well; it too means the desktop's, or the OpenGL
+    // mode would get the desktop's size from SDL while the viewport stayed 0 wide.
+    if (static_cast<int>(config.screenWidth) == 0 || static_cast<int>(config.screenHeight) == 0)
+        takeDesktopSize(config);
     const int width = static_cast<int>(config.screenWidth);
     const int height = static_cast<int>(config.screenHeight);
     const Uint32 flags = config.fullscreen ? SDL_OPENGL | SDL_FULLSCREEN : SDL_OPENGL;

@@ -139,3 +139,18 @@ pixel() {
 
 # printed_nothing: the game wrote nothing to stdout or stderr.
 printed_nothing() { [ ! -s "$E2E_TMP/stdout" ] && [ ! -s "$E2E_TMP/stderr" ]; }
+
+# wait_settled_window [seconds]: like wait_window, for a game that may first open a provisional
+# window (a zero size in the settings makes it take the desktop's size from a plain window
+# that the OpenGL window then replaces): GAME_WINDOW ends as the window that is still there.
+wait_settled_window() {
+    wait_window "$@" || return 1
+    local i latest
+    for ((i = 0; i < 50; i++)); do
+        latest=$(xdotool search --onlyvisible --name . 2>/dev/null | tail -n 1 || true)
+        if [ -n "$latest" ] && [ "$latest" = "$GAME_WINDOW" ]; then return 0; fi
+        GAME_WINDOW=$latest
+        sleep 0.2
+    done
+    return 1
+}
