@@ -1,6 +1,7 @@
 #include "app/input.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include <SDL/SDL.h>
 
@@ -24,10 +25,19 @@ static void setEntry(ButtonState (&table)[size], int index, ButtonState state) {
     if (index >= 0 && index < static_cast<int>(size)) table[index] = state;
 }
 
+// The symbol is read as the int it is stored as: an event pushed with a number beyond SDL's
+// symbols holds no valid SDLKey, and loading it as one would be undefined.
+static int keySymbol(const SDL_Event& event) {
+    static_assert(sizeof(SDLKey) == sizeof(int), "SDLKey is stored as an int");
+    int symbol;
+    std::memcpy(&symbol, &event.key.keysym.sym, sizeof symbol);
+    return symbol;
+}
+
 static void takeKeyEvents(Uint32 mask, ButtonState state) {
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, mask) > 0)
-        setEntry(inputState.keys, static_cast<int>(event.key.keysym.sym), state);
+        setEntry(inputState.keys, keySymbol(event), state);
 }
 
 static void takeButtonEvents(Uint32 mask, ButtonState state) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <SDL/SDL.h>
 
 #include "app/input.h"
@@ -17,7 +19,8 @@ class Input : public ::testing::Test {
     static void pushKey(Uint8 type, int symbol) {
         SDL_Event event{};
         event.type = type;
-        event.key.keysym.sym = static_cast<SDLKey>(symbol);
+        // Stored bytewise: most of the numbers tried here are no valid SDLKey.
+        std::memcpy(&event.key.keysym.sym, &symbol, sizeof symbol);
         ASSERT_EQ(SDL_PushEvent(&event), 0);
     }
     static void pushButton(Uint8 type, Uint8 button) {
