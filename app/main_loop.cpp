@@ -1,5 +1,6 @@
 #include "app/main_loop.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -32,7 +33,12 @@ static void drainEvents() {
         if (event.type == SDL_QUIT) quitRequested = true;
 }
 
+// Libraries talk on stderr: ALSA, for one, on every machine without a sound card. The game
+// itself prints nothing, so nothing of theirs should reach the player's terminal either.
+static void silenceLibraryMessages() { std::freopen("/dev/null", "w", stderr); }
+
 void startUp() {
+    silenceLibraryMessages();
     applySettings();
     srand(static_cast<unsigned>(time(nullptr)));
     initDisplay();
