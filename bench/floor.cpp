@@ -160,7 +160,7 @@ static void drawFrame(GLuint texture, float craftX) {
     glLoadIdentity();
     glRotatef(27.5f, 1.0f, 0.0f, 0.0f);
     glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
-    glTranslatef(-(craftX - 4.435f), -12.81f, 0.0f);
+    glTranslatef(-(craftX - 15.4f), -12.81f, 0.0f);  // settled chase camera
     glEnable(GL_TEXTURE_2D);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
