@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -269,6 +270,14 @@ TEST(InterfaceStartup, ImageLargerThanTheAtlasIsCutNotScaled) {
     EXPECT_EQ(rgbaAt(atlas, 1, 0), (std::array<int, 4>{0, 255, 0, 128}));
     EXPECT_EQ(rgbaAt(atlas, 1023, 255), (std::array<int, 4>{0, 0, 255, 255}));
     SDL_FreeSurface(atlas);
+}
+
+TEST(InterfaceStartup, UndecodableOrMissingDashboardGivesNoAtlas) {
+    ASSERT_TRUE(openTestWindow(640, 480));
+    const std::string path = "/tmp/velmora-not-a-picture.png";
+    std::ofstream(path) << "\x89PNG but not really";
+    EXPECT_EQ(atlasFromDashboard(path.c_str()), nullptr);
+    EXPECT_EQ(atlasFromDashboard("/nonexistent/dashboard.png"), nullptr);
 }
 
 TEST(InterfaceStartup, WithoutADashboardTheDrawnAtlasStillShowsLabelsAndPointer) {
