@@ -40,61 +40,61 @@ def draw_logo(width, height):
     img = np.empty((height, width, 3))
     img[:] = c.rgb(c.NIGHT)
     cx = width / 2
-    horizon = 104
+    horizon = 114
+    baseline = 82
 
-    # A low sun behind the title, cut by the horizon, and a perspective grid below it.
+    # A low sun rising behind the title's foot, cut by the horizon, a grid plane below it.
     yy, xx = np.mgrid[0:height, 0:width] + 0.5
-    r = np.hypot(xx - cx, (yy - horizon) * 1.0)
-    sun = np.clip(46 - r, 0, 1) * (yy < horizon)
-    band = ((horizon - yy) % 9 < 2.5 + (horizon - yy) * 0.0) & (yy > horizon - 26)
-    sun = sun * ~band
-    sun_col = c.vertical_gradient(height, width, [(0.0, c.SUN_GOLD), (horizon / height * 0.7,
-                                                   c.SUN_GOLD), (horizon / height, c.SUN_CORAL),
+    radius = 46
+    r = np.hypot(xx - cx, yy - horizon)
+    above = yy < horizon
+    glow = np.exp(-((np.maximum(r - radius, 0) / 34.0) ** 1.5)) * above
+    c.add_light(img, c.rgb(c.SUN_CORAL) * 0.5, glow[..., None])
+    depth = np.clip((yy - (horizon - radius)) / radius, 0, 1)
+    phase = (horizon - yy) % 8.0
+    cut = (depth > 0.45) & (phase < (depth - 0.45) * 7.0)
+    disc = np.clip(radius - r, 0, 1) * above * ~cut
+    sun_col = c.vertical_gradient(height, width, [(0.0, c.SUN_GOLD),
+                                                  ((horizon - radius) / height, c.SUN_GOLD),
+                                                  (horizon / height, c.SUN_CORAL),
                                                   (1.0, c.SUN_CORAL)])
-    glow = np.exp(-((r / 70.0) ** 2)) * 0.35 * (yy < horizon + 6)
-    c.add_light(img, c.rgb(c.SUN_CORAL) * 0.8, glow[..., None])
-    c.over(img, sun_col, sun[..., None])
+    c.over(img, sun_col, disc[..., None])
 
-    grid = Image.new("L", (width * 3, height * 3), 0)
-    d = ImageDraw.Draw(grid)
     s = 3
-    depth = height - 8 - horizon
-    for i in range(-14, 15):
-        x_far = cx + i * 10
-        x_near = cx + i * 70
-        d.line([(x_far * s, horizon * s), (x_near * s, (horizon + depth) * s)], fill=255, width=2)
-    for k in range(1, 8):
-        y = horizon + depth * (k / 7.0) ** 2.2
+    grid = Image.new("L", (width * s, height * s), 0)
+    d = ImageDraw.Draw(grid)
+    bottom = height - 4
+    for i in range(-16, 17):
+        d.line([((cx + i * 9) * s, horizon * s), ((cx + i * 60) * s, (bottom + 20) * s)],
+               fill=255, width=2)
+    for k in range(1, 9):
+        y = horizon + (bottom + 20 - horizon) * (k / 8.0) ** 2.0
         d.line([(0, y * s), (width * s, y * s)], fill=255, width=2)
-    d.line([(0, horizon * s), (width * s, horizon * s)], fill=255, width=4)
+    d.line([(0, horizon * s), (width * s, horizon * s)], fill=255, width=5)
     grid = grid.resize((width, height), Image.BOX)
-    gm = c.mask_array(grid)
-    fade_x = np.clip(1.0 - np.abs(xx - cx) / (width * 0.48), 0, 1) ** 1.5
-    fade_y = np.clip((yy - horizon + 1) / 6.0, 0, 1) * np.clip((height - 6 - yy) / 30.0, 0, 1)
-    fade = (fade_x * np.maximum(fade_y, (np.abs(yy - horizon) < 1.5)))[..., None]
-    grid_col = c.horizontal_ramp(width, [(0.0, c.CYAN), (0.5, c.MAGENTA), (1.0, c.CYAN)])
-    grid_glow = c.mask_array(c.blur(grid, 2.5))
-    c.add_light(img, grid_col, grid_glow * fade * 0.8)
-    c.over(img, grid_col, gm * fade * 0.85)
+    fade_x = np.clip(1.0 - np.abs(xx - cx) / (width * 0.47), 0, 1) ** 1.3
+    fade_y = np.where(yy < horizon - 1, 0.0, np.clip((height - 4 - yy) / 40.0, 0, 1))
+    fade = (fade_x * fade_y)[..., None]
+    grid_col = c.horizontal_ramp(width, [(0.0, c.CYAN), (0.3, c.VIOLET), (0.5, c.MAGENTA),
+                                         (0.7, c.VIOLET), (1.0, c.CYAN)])
+    c.add_light(img, grid_col, c.mask_array(c.blur(grid, 2.5)) * fade * 0.7)
+    c.over(img, grid_col, c.mask_array(grid) * fade * 0.8)
 
     # The title: chrome letters with a dark keyline and a magenta glow.
-    title_font = c.font("DejaVuSans-Bold.ttf", 78)
-    spaced = "VELMORA"
-    title = c.text_mask(spaced, title_font, (width, height), (cx, 96), anchor="ms", scale=3)
-    outline = c.text_mask(spaced, title_font, (width, height), (cx, 96), anchor="ms", scale=3,
+    title_font = c.font("DejaVuSans-Bold.ttf", 68)
+    at = (cx, baseline)
+    title = c.text_mask("VELMORA", title_font, (width, height), at, anchor="ms", scale=3)
+    outline = c.text_mask("VELMORA", title_font, (width, height), at, anchor="ms", scale=3,
                           stroke=3)
-    glow = c.mask_array(c.blur(outline, 7))
-    c.add_light(img, c.MAGENTA, glow * 0.9)
+    c.add_light(img, c.MAGENTA, c.mask_array(c.blur(outline, 8)) * 0.8)
     c.over(img, c.NIGHT, c.mask_array(outline))
-    chrome = c.vertical_gradient(height, width, [(0.0, (255, 255, 255)), (0.10, (200, 240, 255)),
-                                                 (0.36, (120, 150, 255)), (0.361, (255, 190, 120)),
-                                                 (0.47, c.MAGENTA), (1.0, c.MAGENTA)])
-    c.over(img, chrome, c.mask_array(title))
+    c.over(img, chrome(height, width, baseline - 50, baseline), c.mask_array(title))
 
     hint_font = c.font("DejaVuSans-Bold.ttf", 15)
-    hint = c.text_mask("Click or press A to fly", hint_font, (width, height), (cx, 152),
+    hint = c.text_mask("Click or press A to fly", hint_font, (width, height), (cx, 150),
                        anchor="ms", scale=3)
-    c.add_light(img, c.CYAN, c.mask_array(c.blur(hint, 3)) * 0.5)
+    c.over(img, c.NIGHT, c.mask_array(c.blur(hint, 3)) * 0.8)
+    c.add_light(img, c.CYAN, c.mask_array(c.blur(hint, 2.5)) * 0.45)
     c.over(img, c.PALE, c.mask_array(hint))
 
     # Fade every edge back into the plain night so the card melts into the filled window.
@@ -102,6 +102,18 @@ def draw_logo(width, height):
     keep = np.clip((edge - 2) / 6.0, 0, 1)[..., None]
     img[:] = img * keep + c.rgb(c.NIGHT) * (1 - keep)
     return img
+
+
+def chrome(height, width, top, baseline):
+    """The title's metal: white sky in the upper half, a hard horizon, sunset below it."""
+    def at(y):
+        return min(max(y / height, 0.0), 1.0)
+    mid = top + (baseline - top) * 0.52
+    return c.vertical_gradient(height, width, [
+        (0.0, (255, 255, 255)), (at(top), (255, 255, 255)), (at(top + 6), (214, 244, 255)),
+        (at(mid), (112, 140, 255)), (at(mid) + 0.0005, (255, 214, 130)),
+        (at(mid + (baseline - mid) * 0.45), (255, 110, 150)), (at(baseline), c.MAGENTA),
+        (1.0, c.MAGENTA)])
 
 
 def make_hud():
@@ -139,7 +151,7 @@ def ui_glyph(ch):
     cell = np.zeros((UI_CELL, UI_CELL, 4))
     if ch == " ":
         return cell
-    fnt = c.font("DejaVuSansMono-Bold.ttf", 14)
+    fnt = c.font("DejaVuSansMono-Bold.ttf", 16)
     size = (UI_CELL, UI_CELL)
     mask = c.mask_array(c.text_mask(ch, fnt, size, (10, UI_BASELINE), anchor="ms"))
     shadow = np.zeros_like(mask)

@@ -1,17 +1,20 @@
 """Velmora's music: a loopable dusk-synth track rendered sample by sample with numpy.
 
-The whole track is rendered on a circle: every note, echo and reverb tail that runs past the
-end comes back in at the start, so the last sample leads straight into the first and the loop
-has no seam.
+The echo and the reverb are rendered on a circle: their tails that run past the end come back
+in at the start, so the last sample leads straight into the first. The notes themselves stop a
+sixteenth before the end (a classic break before the downbeat), and the file leaves out the
+last GAP samples of that break: an MP3 decoder without gapless support plays the encoder's
+start delay and end padding there instead, so the loop keeps its beat.
 """
 
 import numpy as np
 
 RATE = 44100
-BPM = 126
-STEP = RATE * 60 // (BPM * 4)  # one sixteenth note: exactly 5250 samples at 126 BPM
+STEP = 5247  # one sixteenth note, about 126 beats a minute
 BARS = 32
-LENGTH = STEP * 16 * BARS
+LENGTH = STEP * 16 * BARS  # 2332 MP3 frames of 1152 samples exactly
+GAP = 576 + 529 + 815  # LAME's start delay, the decoder's delay and LAME's end padding
+TAIL = RATE * 3  # room past the end for the dry notes, which are cut by the final break
 
 A4 = 440.0
 
@@ -21,22 +24,12 @@ def hz(midi):
 
 
 def place(buf, start, sig):
-    """Adds sig (n,) or (n, 2) into the circular stereo buffer at start."""
+    """Adds sig (n,) or (n, 2) into the stereo buffer at start, cut at the buffer's end."""
     if sig.ndim == 1:
         sig = np.stack([sig, sig], axis=1)
-    n = len(sig)
-    start %= LENGTH
-    end = start + n
-    if end <= LENGTH:
-        buf[start:end] += sig
-    else:
-        k = LENGTH - start
-        buf[start:] += sig[:k]
-        rest = sig[k:]
-        while len(rest):
-            m = min(len(rest), LENGTH)
-            buf[:m] += rest[:m]
-            rest = rest[m:]
+    n = min(len(sig), len(buf) - start)
+    if n > 0:
+        buf[start:start + n] += sig[:n]
 
 
 def pan(sig, p):
@@ -118,8 +111,8 @@ def hat(rng, open_=False):
     n = int((0.32 if open_ else 0.06) * RATE)
     t = np.arange(n) / RATE
     noise = rng.standard_normal(n)
-    noise = noise - lowpass(noise, 0.35)
-    return noise * np.exp(-t / (0.09 if open_ else 0.014)) * 0.22
+    noise = lowpass(noise - lowpass(noise, 0.35), 0.75)
+    return noise * np.exp(-t / (0.09 if open_ else 0.014)) * 0.17
 
 
 def crash(rng):
@@ -151,70 +144,94 @@ LEAD_B = [(0, 77, 6), (6, 76, 2), (8, 74, 8), (16, 72, 4), (20, 74, 4), (24, 77,
           (32, 79, 6), (38, 77, 2), (40, 74, 8), (48, 76, 12), (60, 72, 2), (62, 74, 2)]
 
 
-def render():
-    rng = np.random.RandomState(2024)
-    buf = np.zeros((LENGTH, 2))
-    drums = np.zeros((LENGTH, 2))
-    synths = np.zeros((LENGTH, 2))
-    echo_send = np.zeros((LENGTH, 2))
-    verb_send = np.zeros((LENGTH, 2))
+def drum_pattern(bar, drums, verb_send, kit, kicks):
+    section = bar // 4
+    base = bar * 16 * STEP
+    full = section != 4  # bars 17-20 thin out to kick on one and three
+    k, sn, hats, ohat, cr = kit
+    for s in range(16):
+        pos = base + s * STEP
+        if s % 4 == 0 and (full or s in (0, 8)):
+            place(drums, pos, k)
+            kicks.append(pos)
+        if s in (4, 12) and not (bar == BARS - 1 and s == 12):
+            place(drums, pos, pan(sn, 0.05))
+            place(verb_send, pos, pan(sn, 0.05) * 0.5)
+        if s % 2 == 1 or not full:
+            swing = int(STEP * 0.08) if s % 2 == 1 else 0
+            vel = 0.7 if s % 4 == 2 else (1.0 if s % 2 == 1 else 0.5)
+            place(drums, pos + swing, pan(hats[(bar + s) % 4] * vel, 0.3))
+        if s in (6, 14) and full and section >= 1:
+            place(drums, pos, pan(ohat * 0.7, -0.25))
+    if bar % 8 == 7 and bar != BARS - 1:
+        for s in (13, 14, 15):
+            place(drums, base + s * STEP, pan(sn * (0.45 + 0.15 * (s - 13)), 0.1 * (s - 14)))
+    if bar == BARS - 1:  # the turnaround fill into the break and the loop's downbeat
+        for s in (8, 10, 11, 12, 13, 14):
+            place(drums, base + s * STEP, pan(sn * (0.4 + 0.06 * (s - 8)), 0.3 * ((s % 2) - 0.5)))
+            place(verb_send, base + s * STEP, pan(sn * 0.3, 0.0))
+    if bar % 8 == 0:
+        place(drums, base, cr)
+        place(verb_send, base, cr * 0.3)
 
-    k = kick(rng)
-    sn = snare(rng)
-    hats = [hat(rng) for _ in range(4)]
-    ohat = hat(rng, True)
-    cr = crash(rng)
 
-    for bar in range(BARS):
-        section = bar // 4
-        base = bar * 16 * STEP
-        full = section not in (4,)
-        for s in range(16):
-            pos = base + s * STEP
-            if s % 4 == 0 and (full or s in (0, 8)):
-                place(drums, pos, k)
-            if s in (4, 12):
-                place(drums, pos, pan(sn, 0.05))
-                place(verb_send, pos, pan(sn, 0.05) * 0.5)
-            if s % 2 == 1 or not full:
-                swing = int(STEP * 0.08) if s % 2 == 1 else 0
-                vel = 0.7 if s % 4 == 2 else (1.0 if s % 2 == 1 else 0.5)
-                place(drums, pos + swing, pan(hats[(bar + s) % 4] * vel, 0.3))
-            if s in (6, 14) and full and section >= 1:
-                place(drums, pos, pan(ohat * 0.7, -0.25))
-        if bar % 8 == 7 and bar != 31:
-            for s in (13, 14, 15):
-                place(drums, base + s * STEP, pan(sn * (0.45 + 0.15 * (s - 13)), -0.1 + 0.1 * (s - 13)))
-        if bar == 31:
-            for s in (8, 10, 12, 13, 14, 15):
-                place(drums, base + s * STEP, pan(sn * (0.4 + 0.05 * (s - 8)), 0.2 * ((s % 2) - 0.5)))
-        if bar % 8 == 0:
-            place(drums, base, cr)
-            place(verb_send, base, cr * 0.3)
+_voice_cache = {}
 
-        chord = chord_of_bar(bar)
-        root = chord[0] - 24 if chord[0] >= 52 else chord[0] - 12
-        # Bass: driving eighths with an octave jump at the end of each half bar.
-        for e in range(8):
-            note = root + (12 if e in (3, 7) else 0)
-            n = int(STEP * 1.8)
-            env = adsr(n, 60, STEP * 0.7, 0.55, 900, int(STEP * 1.6))
-            cut = 180 + 900 * np.exp(-np.arange(n) / (STEP * 0.6))
-            v = saw_voice(hz(note), n, cut, max_harm=30) * env * 0.55
-            v += np.sin(2 * np.pi * hz(note) * np.arange(n) / RATE) * env * 0.35
-            place(synths, base + e * 2 * STEP, v)
 
-        # Pad: soft detuned chord across the bar, wide in stereo.
+def bass_note(note):
+    if note not in _voice_cache:
+        n = int(STEP * 1.8)
+        env = adsr(n, 60, STEP * 0.7, 0.55, 900, int(STEP * 1.6))
+        cut = 180 + 900 * np.exp(-np.arange(n) / (STEP * 0.6))
+        v = saw_voice(hz(note), n, cut, max_harm=30) * env * 0.55
+        v += np.sin(2 * np.pi * hz(note) * np.arange(n) / RATE) * env * 0.35
+        _voice_cache[note] = v
+    return _voice_cache[note]
+
+
+def pad_chord(chord, rng):
+    key = ("pad", chord)
+    if key not in _voice_cache:
         n = STEP * 16 + RATE
         env = adsr(n, RATE * 0.35, RATE * 0.5, 0.8, RATE * 0.45, STEP * 16)
         pad = np.zeros((n, 2))
         for note in chord:
             for det, p in ((-9, -0.7), (9, 0.7)):
-                pad += pan(saw_voice(hz(note), n, 1400, det, phase=rng.uniform(0, 6), max_harm=24), p)
-        place(synths, base, pad * env[:, None] * 0.085)
-        place(verb_send, base, pad * env[:, None] * 0.05)
+                pad += pan(saw_voice(hz(note), n, 1400, det, phase=rng.uniform(0, 6),
+                                     max_harm=24), p)
+        _voice_cache[key] = pad * env[:, None]
+    return _voice_cache[key]
 
-        # Arpeggio: sixteenths up and down the chord over two octaves.
+
+def render():
+    rng = np.random.RandomState(2024)
+    size = LENGTH + TAIL
+    drums = np.zeros((size, 2))
+    synths = np.zeros((size, 2))  # ducked under the kick
+    lead = np.zeros((size, 2))
+    echo_send = np.zeros((size, 2))
+    verb_send = np.zeros((size, 2))
+    kit = (kick(rng), snare(rng), [hat(rng) for _ in range(4)], hat(rng, True), crash(rng))
+    kicks = []
+
+    for bar in range(BARS):
+        section = bar // 4
+        base = bar * 16 * STEP
+        drum_pattern(bar, drums, verb_send, kit, kicks)
+        chord = chord_of_bar(bar)
+        root = chord[0] - 24 if chord[0] >= 52 else chord[0] - 12
+
+        # Bass: driving eighths with an octave jump at the end of each half bar.
+        for e in range(8):
+            place(synths, base + e * 2 * STEP, bass_note(root + (12 if e in (3, 7) else 0)))
+
+        # Pad: soft detuned chord across the bar, wide in stereo.
+        pad = pad_chord(chord, rng)
+        place(synths, base, pad * 0.085)
+        place(verb_send, base, pad * 0.05)
+
+        # Arpeggio: sixteenths up and down the chord over two octaves, its filter breathing
+        # over four bars.
         if section != 0 or bar >= 2:
             seq = [chord[0], chord[1], chord[2], chord[0] + 12, chord[2] + 12, chord[0] + 12,
                    chord[2], chord[1]]
@@ -229,29 +246,45 @@ def render():
                 place(synths, base + s * STEP, p)
                 place(echo_send, base + s * STEP, p * 0.6)
 
-        # Lead melody in the second half of each sixteen-bar half.
-        if section in (2, 3, 6, 7):
+        # Lead melody over the second half of each sixteen-bar half.
+        if section in (2, 3, 6, 7) and bar % 4 == 0:
             phrase = LEAD_A if section in (2, 6) else LEAD_B
-            if bar % 4 == 0:
-                for st, note, length in phrase:
-                    n = int(STEP * length + RATE * 0.3)
-                    env = adsr(n, 400, STEP * 2, 0.7, RATE * 0.12, int(STEP * length * 0.92))
-                    v = square_voice(hz(note), n, 2600, vibrato=0.006) * env * 0.16
-                    v += saw_voice(hz(note), n, 3000, 7, max_harm=30) * env * 0.06
-                    p = pan(v, -0.15)
-                    place(synths, base + st * STEP, p)
-                    place(echo_send, base + st * STEP, p * 0.5)
-                    place(verb_send, base + st * STEP, p * 0.6)
+            for st, note, length in phrase:
+                n = int(STEP * length + RATE * 0.3)
+                env = adsr(n, 400, STEP * 2, 0.7, RATE * 0.12, int(STEP * length * 0.92))
+                v = square_voice(hz(note), n, 2600, vibrato=0.006) * env * 0.16
+                v += saw_voice(hz(note), n, 3000, 7, max_harm=30) * env * 0.06
+                p = pan(v, -0.15)
+                place(lead, base + st * STEP, p)
+                place(echo_send, base + st * STEP, p * 0.5)
+                place(verb_send, base + st * STEP, p * 0.6)
+
+    # Side-chain pumping: bass, pad and arpeggio dip under every kick.
+    duck = np.ones(size)
+    shape = 1.0 - 0.45 * np.exp(-np.arange(int(STEP * 3)) / (STEP * 0.9))
+    for pos in kicks:
+        n = min(len(shape), size - pos)
+        duck[pos:pos + n] = np.minimum(duck[pos:pos + n], shape[:n])
+    synths *= duck[:, None]
+
+    # The break: every dry sound stops a sixteenth before the end.
+    stop = np.ones(size)
+    cut_at = LENGTH - STEP
+    fade = int(RATE * 0.012)
+    stop[cut_at - fade:cut_at] = np.linspace(1.0, 0.0, fade)
+    stop[cut_at:] = 0.0
+    dry = (drums * 0.8 + synths + lead) * stop[:, None]
+    echo_send = (echo_send * stop[:, None])[:LENGTH]
+    verb_send = (verb_send * stop[:, None])[:LENGTH]
+    dry = dry[:LENGTH]
 
     # Ping-pong echo of a dotted eighth, circular.
     echo = np.zeros_like(echo_send)
-    d = STEP * 3
     tap = echo_send.copy()
     for i in range(1, 6):
         tap = tap * 0.45
-        shifted = np.roll(tap[:, ::-1] if i % 2 else tap, d * i, axis=0)
-        echo += shifted
-    # Reverb: circular convolution with a decaying noise tail.
+        echo += np.roll(tap[:, ::-1] if i % 2 else tap, STEP * 3 * i, axis=0)
+    # Reverb: circular convolution with a decaying, darkened noise tail.
     ir_n = int(RATE * 2.0)
     t = np.arange(ir_n) / RATE
     ir = rng.standard_normal((ir_n, 2)) * np.exp(-t / 0.45)[:, None]
@@ -260,18 +293,18 @@ def render():
     ir /= np.sqrt((ir ** 2).sum(axis=0))
     verb = np.zeros_like(verb_send)
     for ch in range(2):
-        pad_ir = np.zeros(LENGTH)
-        pad_ir[:ir_n] = ir[:, ch]
-        verb[:, ch] = np.fft.irfft(np.fft.rfft(verb_send[:, ch]) * np.fft.rfft(pad_ir), LENGTH)
+        padded = np.zeros(LENGTH)
+        padded[:ir_n] = ir[:, ch]
+        verb[:, ch] = np.fft.irfft(np.fft.rfft(verb_send[:, ch]) * np.fft.rfft(padded), LENGTH)
 
-    buf = drums * 0.9 + synths + echo * 0.5 + verb * 0.9
-    # Gentle bus compression by a slow envelope, then normalise below full scale.
-    level = np.abs(buf).max(axis=1)
-    env = np.convolve(level, np.ones(2048) / 2048, mode="same")
-    gain = 1.0 / (1.0 + np.maximum(env / (env.mean() * 2.2) - 1.0, 0) * 0.6)
-    buf = buf * gain[:, None]
-    buf = np.tanh(buf / np.abs(buf).max() * 1.1) / np.tanh(1.1)
-    return buf * 0.87  # about -1.2 dBFS peak
+    mix = dry + echo * 0.5 + verb * 0.9
+    mix = np.tanh(mix / np.abs(mix).max() * 1.1) / np.tanh(1.1) * 0.87  # about -1.2 dBFS peak
+    # Leave out the end of the break that the decoder fills with its own silence; short fades
+    # keep the echo and reverb tails from clicking where they are cut and resume.
+    out = mix[:LENGTH - GAP].copy()
+    out[-int(RATE * 0.006):] *= np.linspace(1.0, 0.0, int(RATE * 0.006))[:, None]
+    out[:int(RATE * 0.002)] *= np.linspace(0.0, 1.0, int(RATE * 0.002))[:, None]
+    return out
 
 
 def write_wav(path, buf):

@@ -29,8 +29,8 @@ def make_mesh_texture():
 
     # Facet body: lit from the first corner, falling to deep indigo at the far edge.
     t = np.clip((u + v) / 1.0, 0, 1)[..., None]
-    lit = c.rgb((92, 58, 190))
-    shade = c.rgb((22, 12, 58))
+    lit = c.rgb((112, 74, 228))
+    shade = c.rgb((16, 9, 46))
     body = lit * (1 - t) ** 1.2 + shade * (1 - (1 - t) ** 1.2)
     # A faint inner bevel: a lighter band just inside the rim, a darker groove just inside it.
     bevel = np.exp(-((d - 0.075) / 0.02) ** 2)[..., None]
@@ -257,6 +257,12 @@ def make_splash():
     haze = np.exp(-((yy - hz) / 10.0) ** 2)
     c.add_light(img, c.rgb(c.SUN_CORAL) * 0.6, haze)
 
+    # The craft hovers: a soft pool of its neon light on the plane beneath it.
+    foot = project((0.0, 0.0, 5.5))
+    yy2, xx2 = np.mgrid[0:h, 0:w] + 0.5
+    pool = np.exp(-(((xx2 - foot[0]) / 120.0) ** 2 + ((yy2 - foot[1]) / 26.0) ** 2))
+    c.add_light(img, c.rgb(c.VIOLET) * 0.9, pool[..., None] * 0.55)
+
     colour, edges = draw_objects(w, h, s)
     colour = colour.resize((w, h), Image.BOX)
     edges_small = edges.resize((w, h), Image.BOX)
@@ -268,7 +274,7 @@ def make_splash():
     c.over(img, edge_col, c.mask_array(edges_small) * 0.9)
 
     # Title and hint.
-    title_font = c.font("DejaVuSans-Bold.ttf", 96)
+    title_font = c.font("DejaVuSans-Bold.ttf", 88)
     tm = c.text_mask("VELMORA", title_font, (w, h), (w / 2, 128), anchor="ms", scale=3)
     om = c.text_mask("VELMORA", title_font, (w, h), (w / 2, 128), anchor="ms", scale=3, stroke=3)
     c.add_light(img, c.MAGENTA, c.mask_array(c.blur(om, 10)) * 0.9)
