@@ -4,8 +4,13 @@
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/types.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -118,12 +123,46 @@ Rgb presentedPixel(int x, int y) { return readPixel(x, y); }
 
 bool isBlack(Rgb c) { return c.r == 0 && c.g == 0 && c.b == 0; }
 
+// The driven frames read the X pointer, which every test drawing on a shared display could
+// move; each such test process gets an X server of its own. Without Xvfb the shared display
+// is used.
+pid_t privateServer;
+
+void endPrivateServer() {
+    if (privateServer > 0) kill(privateServer, SIGTERM);
+}
+
+void usePrivateDisplay() {
+    if (privateServer != 0) return;
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    privateServer = fork();
+    if (privateServer == 0) {
+        dup2(fds[1], 3);
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, 1);
+        dup2(quiet, 2);
+        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "800x600x24", "-noreset",
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    char number[16] = {};
+    const ssize_t got = privateServer > 0 ? read(fds[0], number, sizeof number - 1) : 0;
+    close(fds[0]);
+    if (got <= 0) return;
+    number[std::strcspn(number, "\n")] = '\0';
+    setenv("DISPLAY", (std::string(":") + number).c_str(), 1);
+    std::atexit(endPrivateServer);
+}
+
 // Real frames of the main loop with the interface built from the program's own atlas (the test
 // runs where there is no dashboard image) and a run being played, whose score moves in every
 // frame in which the game frame runs.
 class PauseFrames : public ::testing::Test {
    protected:
     void SetUp() override {
+        usePrivateDisplay();
         ASSERT_TRUE(openTestWindow(640, 480));
         initInterface();
         gameRecord = {};
