@@ -28,24 +28,24 @@ def make_mesh_texture():
     d = np.minimum(np.minimum(d_top, d_left), d_diag)
 
     # Facet body: lit from the first corner, falling to deep indigo at the far edge.
-    t = np.clip((u + v) / 1.0, 0, 1)[..., None]
-    lit = c.rgb((112, 74, 228))
-    shade = c.rgb((16, 9, 46))
-    body = lit * (1 - t) ** 1.2 + shade * (1 - (1 - t) ** 1.2)
-    # A faint inner bevel: a lighter band just inside the rim, a darker groove just inside it.
-    bevel = np.exp(-((d - 0.075) / 0.02) ** 2)[..., None]
-    groove = np.exp(-((d - 0.045) / 0.012) ** 2)[..., None]
-    body = body + (c.rgb((150, 120, 255)) - body) * bevel * 0.35
-    body = body * (1 - groove * 0.45)
+    t = np.clip(u + v, 0, 1)[..., None] ** 1.2
+    body = c.rgb((150, 104, 255)) * (1 - t) + c.rgb((34, 16, 86)) * t
+    # A bevel: a lighter band inside the rim, a dark groove between band and rim. The widths
+    # are generous because a facet covers only a few pixels on screen: the rim must survive
+    # into the small mipmap levels.
+    bevel = np.exp(-((d - 0.13) / 0.035) ** 2)[..., None]
+    groove = np.exp(-((d - 0.085) / 0.018) ** 2)[..., None]
+    body = body + (c.rgb((190, 160, 255)) - body) * bevel * 0.3
+    body = body * (1 - groove * 0.5)
 
     # Neon rim, its colour drifting from cyan to magenta around the triangle.
     along = np.where(d == d_top, u, np.where(d == d_left, 1 - v, 0.5 + 0.5 * (u - v)))
     rim_col = c.rgb(c.CYAN)[None, None] * (1 - along[..., None]) + \
         c.rgb(c.MAGENTA)[None, None] * along[..., None]
-    core = np.clip((0.028 - d) / 0.01, 0, 1)[..., None]
-    halo = np.exp(-d / 0.022)[..., None] * 0.55
+    core = np.clip((0.05 - d) / 0.015, 0, 1)[..., None]
+    halo = np.exp(-d / 0.035)[..., None] * 0.6
     img = body + (rim_col - body) * np.clip(halo, 0, 1)
-    img = img + (np.minimum(rim_col * 0.5 + 0.6, 1.0) - img) * core
+    img = img + (np.minimum(rim_col * 0.75 + 0.3, 1.0) - img) * core
     return c.to_image(np.clip(img, 0, 1))
 
 
