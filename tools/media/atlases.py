@@ -2,7 +2,7 @@
 interface picture (interface font, button frames, pointer, pause panels)."""
 
 import numpy as np
-from PIL import Image, ImageDraw
+from PIL import Image, ImageDraw, ImageFilter
 
 import common as c
 
@@ -192,27 +192,25 @@ def button_frame(highlighted):
     ring = rounded_rect_mask(size, size, box, 11, width=2)
     ring_a = c.mask_array(ring)
     glow = c.mask_array(c.blur(ring, 3.0))
+    # The body's shading changes only inside the top and bottom cells: the middle row is
+    # squeezed and repeated, so it must be one flat colour that both edge cells run into.
     if highlighted:
-        fill = c.vertical_gradient(size, size, [(0.0, (120, 40, 140)), (0.5, (70, 22, 100)),
-                                                (1.0, (40, 14, 70))])
-        edge, glow_col, glow_amount, fill_alpha = c.MAGENTA, c.MAGENTA, 1.0, 0.92
+        top, middle, bottom = (160, 64, 176), (92, 30, 122), (58, 18, 88)
+        edge, glow_col, glow_amount, fill_alpha = c.MAGENTA, c.MAGENTA, 1.0, 0.94
     else:
-        fill = c.vertical_gradient(size, size, [(0.0, (40, 32, 92)), (0.5, (24, 18, 58)),
-                                                (1.0, (16, 12, 40))])
-        edge, glow_col, glow_amount, fill_alpha = (110, 96, 230), c.VIOLET, 0.35, 0.85
+        top, middle, bottom = (58, 48, 124), (28, 22, 66), (18, 14, 44)
+        edge, glow_col, glow_amount, fill_alpha = (112, 98, 232), c.VIOLET, 0.35, 0.88
+    fill = c.vertical_gradient(size, size, [(0.0, top), (9 / 60, top), (20 / 60, middle),
+                                            (40 / 60, middle), (52 / 60, bottom),
+                                            (1.0, bottom)])
     # Straight alpha layers: glow under the body, the body, then the neon ring.
     col = np.zeros((size, size, 3))
     a = np.zeros((size, size, 1))
-    ga = np.clip(glow * glow_amount * 1.6, 0, 1) * 0.8
     col[:] = c.rgb(glow_col)
-    a[:] = ga
+    a[:] = np.clip(glow * glow_amount * 1.6, 0, 1) * 0.8
     ba = body * fill_alpha
     col = (fill * ba + col * a * (1 - ba)) / np.maximum(ba + a * (1 - ba), 1e-6)
     a = ba + a * (1 - ba)
-    # A soft sheen across the top half of the body.
-    yy = (np.arange(size) + 0.5)[:, None, None]
-    sheen = np.clip((30 - yy) / 22.0, 0, 1) * body * (0.18 if highlighted else 0.08)
-    col = col + (1 - col) * sheen
     ra = ring_a
     col = c.rgb(edge) * ra + col * (1 - ra)
     a = ra + a * (1 - ra)
@@ -234,7 +232,7 @@ def pointer_image():
     ImageDraw.Draw(m).polygon(poly, fill=255)
     outline = Image.new("L", (w * s, h * s), 0)
     ImageDraw.Draw(outline).polygon(poly, fill=255, outline=255)
-    outline = outline.filter(__import__("PIL.ImageFilter").ImageFilter.MaxFilter(2 * s + 1))
+    outline = outline.filter(ImageFilter.MaxFilter(2 * s + 1))  # the dark keyline
     body = m.resize((w, h), Image.BOX)
     rim = outline.resize((w, h), Image.BOX)
     body_a = c.mask_array(body)

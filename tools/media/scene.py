@@ -139,21 +139,6 @@ def grid_layer(w, h, s):
     return m.resize((w, h), Image.BOX), fade
 
 
-def octagon_faces(x, z, radius=1.16572, height=5.0):
-    faces = []
-    for k in range(8):
-        t0, t1 = math.radians(45 * k + 22.5), math.radians(45 * (k + 1) + 22.5)
-        p0 = (x + radius * math.cos(t0), z + radius * math.sin(t0))
-        p1 = (x + radius * math.cos(t1), z + radius * math.sin(t1))
-        mid = (math.cos((t0 + t1) / 2), math.sin((t0 + t1) / 2))
-        faces.append(([(p0[0], 0, p0[1]), (p1[0], 0, p1[1]), (p1[0], height, p1[1]),
-                       (p0[0], height, p0[1])], (mid[0], 0.0, mid[1])))
-    top = [(x + radius * math.cos(math.radians(45 * k + 22.5)), height,
-            z + radius * math.sin(math.radians(45 * k + 22.5))) for k in range(8)]
-    faces.append((top, (0.0, 1.0, 0.0)))
-    return faces
-
-
 def icosphere(level=2):
     phi = (1 + 5 ** 0.5) / 2
     verts = [(-1, phi, 0), (1, phi, 0), (-1, -phi, 0), (1, -phi, 0), (0, -1, phi), (0, 1, phi),
@@ -172,70 +157,100 @@ def icosphere(level=2):
     return tris
 
 
-def face_colour(normal, to_cam):
-    """Facet shade lit by the low sun ahead and a cool fill from above-left."""
-    n = np.asarray(normal)
-    sun = np.array([0.0, 0.25, 1.0])
-    sun /= np.linalg.norm(sun)
-    sky_light = np.array([-0.5, 0.8, -0.3])
-    sky_light /= np.linalg.norm(sky_light)
-    rim = max(0.0, 1.0 - abs(float(np.dot(n, to_cam)))) ** 2
-    base = c.rgb((26, 14, 60))
-    base = base + c.rgb((90, 60, 200)) * max(0.0, float(np.dot(n, sky_light))) * 0.9
-    base = base + c.rgb(c.SUN_CORAL) * max(0.0, float(np.dot(n, sun))) * 0.35
-    base = base + c.rgb(c.MAGENTA) * rim * 0.5
-    return np.clip(base, 0, 1)
+PILLARS = [(-9.5, 30), (7.0, 24), (-4.2, 15), (4.8, 11.5), (-13, 48), (12, 52), (-2.5, 70),
+           (18, 90), (-22, 80), (9, 120), (-7, 105), (26, 62), (-28, 40), (3.5, 40), (-17, 26),
+           (15, 34), (-36, 100), (34, 110), (1.0, 160), (-10, 140), (21, 180)]
+CRAFT = np.array([0.0, 1.9, 5.5])
+CRAFT_RADIUS = 1.64706
 
 
-def draw_objects(w, h, s):
-    """Pillars and the craft, painter-sorted; returns (colour RGBA image, edge mask)."""
-    pillars = [(-9.5, 30), (7.0, 24), (-4.2, 15), (4.8, 11.5), (-13, 48), (12, 52), (-2.5, 70),
-               (18, 90), (-22, 80), (9, 120), (-7, 105), (26, 62), (-28, 40), (3.5, 40),
-               (-17, 26), (15, 34), (-36, 100), (34, 110), (1.0, 160), (-10, 140), (21, 180)]
-    craft_pos = np.array([0.0, 1.9, 5.5])
-    craft_r = 1.64706
-    items = []
-    for x, z in pillars:
-        items.append((math.hypot(x - CAM[0], z - CAM[2]), "pillar", (x, z)))
-    items.append((float(np.linalg.norm(craft_pos - CAM)), "craft", None))
-    items.sort(key=lambda it: -it[0])
-
-    colour = Image.new("RGBA", (w * s, h * s), (0, 0, 0, 0))
-    edges = Image.new("L", (w * s, h * s), 0)
-    dc = ImageDraw.Draw(colour)
-    de = ImageDraw.Draw(edges)
-
-    def poly(points3, normal, edge_w):
-        pts = [project(p) for p in points3]
-        if any(p is None for p in pts):
-            return
-        centre = np.mean(np.array(points3, dtype=np.float64), axis=0)
-        to_cam = CAM - centre
-        to_cam /= np.linalg.norm(to_cam)
-        if float(np.dot(normal, to_cam)) <= 0:
-            return
-        dist = float(np.linalg.norm(CAM - centre))
-        col = face_colour(normal, to_cam)
-        fog = min(1.0, max(0.0, (dist - 30) / 150.0))
-        col = col * (1 - fog) + c.rgb((40, 14, 60)) * fog
-        xy = [(p[0] * s, p[1] * s) for p in pts]
-        dc.polygon(xy, fill=tuple(int(v * 255) for v in col) + (255,))
-        de.polygon(xy, fill=0)  # nearer faces hide the neon edges behind them
-        lw = max(1, int(round(edge_w * s * min(1.0, 12.0 / dist))))
-        de.line(xy + [xy[0]], fill=int(255 * (1 - fog * 0.7)), width=lw, joint="curve")
-
-    for _, kind, data in items:
-        if kind == "pillar":
-            faces = octagon_faces(*data)
-            for verts, normal in faces:
-                poly(verts, np.array(normal), 2.2)
+def pillar_triangles(x, z, radius=1.16572, height=5.0):
+    """The game's octagonal prism, in the game's vertex order: a top fan and side quads split
+    on alternating diagonals."""
+    top = [(x + radius * math.cos(math.radians(45 * k)), height,
+            z + radius * math.sin(math.radians(45 * k))) for k in range(9)]
+    bot = [(p[0], 0.0, p[2]) for p in top]
+    tris = []
+    for k in range(8):
+        tris.append((top[k], (x, height, z), top[k + 1]))
+        if k % 2 == 0:
+            tris += [(bot[k], top[k], bot[k + 1]), (top[k], top[k + 1], bot[k + 1])]
         else:
-            for tri in icosphere(2):
-                pts = [craft_pos + craft_r * p for p in tri]
-                n = np.mean(np.array(tri), axis=0)
-                n /= np.linalg.norm(n)
-                poly(pts, n, 1.3)
-    return colour, edges
+            tris += [(bot[k], top[k], top[k + 1]), (bot[k], top[k + 1], bot[k + 1])]
+    return [tuple(np.array(p, dtype=np.float64) for p in t) for t in tris]
+
+
+def mip_levels(tex):
+    """Box-filtered halvings down to 1 x 1, as the game's mipmaps are built."""
+    levels = [tex]
+    while levels[-1].shape[0] > 1:
+        t = levels[-1]
+        levels.append((t[0::2, 0::2] + t[1::2, 0::2] + t[0::2, 1::2] + t[1::2, 1::2]) / 4)
+    return levels
+
+
+def raster_triangle(img, depth, tri, levels, s, fog):
+    """Draws one textured triangle, (0,0), (1,0), (0,1) at its corners, with a depth test."""
+    pts = [project(p) for p in tri]
+    if any(p is None for p in pts):
+        return
+    sx = np.array([p[0] for p in pts]) * s
+    sy = np.array([p[1] for p in pts]) * s
+    iz = np.array([1.0 / p[2] for p in pts])
+    area = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sx[2] - sx[0]) * (sy[1] - sy[0])
+    if abs(area) < 1e-9:
+        return
+    h, w = depth.shape
+    x0, x1 = max(int(sx.min()), 0), min(int(sx.max()) + 1, w)
+    y0, y1 = max(int(sy.min()), 0), min(int(sy.max()) + 1, h)
+    if x0 >= x1 or y0 >= y1:
+        return
+    size = math.sqrt(abs(area))  # texels of the 256-wide image per screen sample
+    level = int(np.clip(math.log2(max(levels[0].shape[0] / max(size, 1e-3), 1.0)), 0,
+                        len(levels) - 1))
+    tex = levels[level]
+    n = tex.shape[0]
+    yy, xx = np.mgrid[y0:y1, x0:x1] + 0.5
+    w0 = ((sx[1] - xx) * (sy[2] - yy) - (sx[2] - xx) * (sy[1] - yy)) / area
+    w1 = ((sx[2] - xx) * (sy[0] - yy) - (sx[0] - xx) * (sy[2] - yy)) / area
+    w2 = 1.0 - w0 - w1
+    inside = (w0 >= 0) & (w1 >= 0) & (w2 >= 0)
+    z = w0 * iz[0] + w1 * iz[1] + w2 * iz[2]
+    u = w1 * iz[1] / z
+    v = w2 * iz[2] / z
+    d = 1.0 / z
+    sub = depth[y0:y1, x0:x1]
+    m = inside & (d < sub)
+    tx = np.clip((u * n).astype(int), 0, n - 1)
+    ty = np.clip((v * n).astype(int), 0, n - 1)
+    col = tex[ty[m], tx[m]]
+    f = np.clip((d[m] - 25.0) / 160.0, 0, 0.85)[:, None]
+    img[y0:y1, x0:x1][m] = col * (1 - f) + fog * f
+    sub[m] = d[m]
+
+
+def draw_objects(w, h, s, tex):
+    """The pillars and the craft, textured as the game textures them; RGBA at s times the
+    picture's size, alpha 1 where an object covers."""
+    levels = mip_levels(tex)
+    img = np.zeros((h * s, w * s, 3))
+    depth = np.full((h * s, w * s), np.inf)
+    fog = c.rgb((60, 18, 80))
+    tris = []
+    for x, z in PILLARS:
+        centre = np.array([x, 2.5, z])
+        tris += [(t, centre) for t in pillar_triangles(x, z)]
+    for a, b, cc in icosphere(2):
+        tris.append((tuple(CRAFT + CRAFT_RADIUS * p for p in (a, b, cc)), CRAFT))
+    for tri, centre in tris:
+        mid = sum(tri) / 3.0
+        n = np.cross(tri[1] - tri[0], tri[2] - tri[0])
+        if np.dot(n, mid - centre) < 0:
+            n = -n
+        if np.dot(n, CAM - mid) > 0:
+            raster_triangle(img, depth, tri, levels, s, fog)
+    alpha = np.isfinite(depth).astype(np.float64)[..., None]
+    return np.concatenate([img, alpha], axis=2)
 
 
 def make_splash():
@@ -263,15 +278,14 @@ def make_splash():
     pool = np.exp(-(((xx2 - foot[0]) / 120.0) ** 2 + ((yy2 - foot[1]) / 26.0) ** 2))
     c.add_light(img, c.rgb(c.VIOLET) * 0.9, pool[..., None] * 0.55)
 
-    colour, edges = draw_objects(w, h, s)
-    colour = colour.resize((w, h), Image.BOX)
-    edges_small = edges.resize((w, h), Image.BOX)
-    ca = np.asarray(colour, dtype=np.float64) / 255.0
-    c.over(img, ca[..., :3] / np.maximum(ca[..., 3:], 1e-6), ca[..., 3:])
-    edge_col = c.vertical_gradient(h, w, [(0.0, c.CYAN), (0.5, (150, 170, 255)),
-                                          (1.0, c.MAGENTA)])
-    c.add_light(img, edge_col, c.mask_array(c.blur(edges_small, 2.5)) * 0.8)
-    c.over(img, edge_col, c.mask_array(edges_small) * 0.9)
+    tex = c.from_image(make_mesh_texture())
+    objects = c.to_image(draw_objects(w, h, s, tex)).resize((w, h), Image.BOX)
+    oa = c.from_image(objects)
+    c.over(img, oa[..., :3] / np.maximum(oa[..., 3:], 1e-6), oa[..., 3:])
+    # Bloom: the neon rims bleed a little light into the dusk around them.
+    bright = np.clip((oa[..., :3].max(axis=2) - 0.55) / 0.45, 0, 1) * oa[..., 3]
+    bloom = c.mask_array(c.blur(Image.fromarray((bright * 255).astype(np.uint8)), 4))
+    c.add_light(img, c.rgb((200, 150, 255)), bloom * 0.5)
 
     # Title and hint.
     title_font = c.font("DejaVuSans-Bold.ttf", 88)
