@@ -17,6 +17,9 @@ GAP = 576 + 529 + 815  # LAME's start delay, the decoder's delay and LAME's end 
 TAIL = RATE * 3  # room past the end for the dry notes, which are cut by the final break
 
 A4 = 440.0
+# The game opens its audio at the mixer's default of 22050 Hz, and the mixer halves the rate by
+# dropping samples; everything above this would fold back as harsh, out-of-tune noise.
+TOP = 10000.0
 
 
 def hz(midi):
@@ -57,7 +60,7 @@ def saw_voice(freq, n, cutoff, detune_cents=0.0, phase=0.0, max_harm=40, resonan
     cutoff = np.broadcast_to(np.asarray(cutoff, dtype=np.float64), (n,))
     for k in range(1, max_harm + 1):
         fk = f * k
-        if fk > RATE * 0.45:
+        if fk > TOP:
             break
         ratio = fk / cutoff
         gain = 1.0 / np.sqrt(1.0 + ratio ** 4)
@@ -73,7 +76,7 @@ def square_voice(freq, n, cutoff, max_harm=30, vibrato=0.0):
     ph = 2 * np.pi * freq * np.cumsum(vib) / RATE
     out = np.zeros(n)
     for k in range(1, max_harm + 1, 2):
-        if freq * k > RATE * 0.45:
+        if freq * k > TOP:
             break
         out += np.sin(ph * k) / k / np.sqrt(1 + (freq * k / cutoff) ** 4)
     return out
@@ -88,7 +91,7 @@ def kick(rng):
     f = 44 + 110 * np.exp(-t / 0.035)
     body = np.sin(2 * np.pi * np.cumsum(f) / RATE) * np.exp(-t / 0.16)
     click = rng.standard_normal(n) * np.exp(-t / 0.0025) * 0.25
-    return np.tanh(1.6 * (body + click)) * 0.9
+    return np.tanh(1.6 * (body + click)) * 0.72
 
 
 def lowpass(x, a):
@@ -183,8 +186,8 @@ def bass_note(note):
         n = int(STEP * 1.8)
         env = adsr(n, 60, STEP * 0.7, 0.55, 900, int(STEP * 1.6))
         cut = 180 + 900 * np.exp(-np.arange(n) / (STEP * 0.6))
-        v = saw_voice(hz(note), n, cut, max_harm=30) * env * 0.55
-        v += np.sin(2 * np.pi * hz(note) * np.arange(n) / RATE) * env * 0.35
+        v = saw_voice(hz(note), n, cut, max_harm=30) * env * 0.42
+        v += np.sin(2 * np.pi * hz(note) * np.arange(n) / RATE) * env * 0.25
         _voice_cache[note] = v
     return _voice_cache[note]
 
@@ -201,6 +204,14 @@ def pad_chord(chord, rng):
                                      max_harm=24), p)
         _voice_cache[key] = pad * env[:, None]
     return _voice_cache[key]
+
+
+def band_limit(x):
+    """Circular low-pass with a raised-cosine edge from TOP to 1.1 x TOP (see TOP)."""
+    f = np.fft.rfftfreq(len(x), 1.0 / RATE)
+    gain = np.clip((TOP * 1.1 - f) / (TOP * 0.1), 0, 1)
+    gain = 0.5 - 0.5 * np.cos(np.pi * gain)
+    return np.stack([np.fft.irfft(np.fft.rfft(x[:, ch]) * gain, len(x)) for ch in range(2)], 1)
 
 
 def render():
@@ -297,7 +308,8 @@ def render():
         padded[:ir_n] = ir[:, ch]
         verb[:, ch] = np.fft.irfft(np.fft.rfft(verb_send[:, ch]) * np.fft.rfft(padded), LENGTH)
 
-    mix = dry + echo * 0.5 + verb * 0.9
+    mix = band_limit(dry + echo * 0.5 + verb * 0.9)
+    mix -= mix.mean(axis=0)  # the kick's lopsided wave leaves a little DC
     mix = np.tanh(mix / np.abs(mix).max() * 1.1) / np.tanh(1.1) * 0.87  # about -1.2 dBFS peak
     # Leave out the end of the break that the decoder fills with its own silence; short fades
     # keep the echo and reverb tails from clicking where they are cut and resume.
