@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,15 +77,38 @@ static void fillField(int count, int retired, float behindLength) {
     gameRecord.obstacleCount = count;
 }
 
+// The retirement walk done the plain way, for comparison with the game's single pass: each
+// pillar behind the limit is dropped by moving every later one down a place.
+static void retireByShifting(GameRecord& game) {
+    const float limit = game.camera.position.x - 5.0f;
+    int i = 0;
+    while (i < game.obstacleCount) {
+        if (game.obstacles[i].x < limit) {
+            for (int j = i + 1; j < game.obstacleCount; ++j)
+                game.obstacles[j - 1] = game.obstacles[j];
+            --game.obstacleCount;
+            continue;
+        }
+        if (craftDistance(game.obstacles[i].x, game.obstacles[i].z, 3.0f) < 2.85f)
+            game.state = GameState::Crashed;
+        ++i;
+    }
+}
+
+enum class Walk { GameStep, ShiftingReference };
+
 // Each iteration times one step from the same saved field, so the field never drifts.
-static void timeStepsFromSavedField(benchmark::State& state) {
+static void timeStepsFromSavedField(benchmark::State& state, Walk walk = Walk::GameStep) {
     savedRecord = gameRecord;
     int before = 0, after = 0;
     for (auto _ : state) {
         gameRecord = savedRecord;
         before = gameRecord.obstacleCount;
         const auto start = std::chrono::steady_clock::now();
-        stepFlight(steadyDt);
+        if (walk == Walk::GameStep)
+            stepFlight(steadyDt);
+        else
+            retireByShifting(gameRecord);
         const auto end = std::chrono::steady_clock::now();
         after = gameRecord.obstacleCount;
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
@@ -122,6 +146,16 @@ static void BM_StepFlightTenThousandLive(benchmark::State& state) {
 }
 BENCHMARK(BM_StepFlightTenThousandLive)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
+static void BM_ShiftingRetirementTenThousandLive(benchmark::State& state) {
+    settleField();
+    const float limit = gameRecord.camera.position.x - 5.0f;
+    const float band = gameRecord.craft.position.x + 275.0f - limit + passedPerStep;
+    const int retired = static_cast<int>(maxObstacles * passedPerStep / band);
+    fillField(maxObstacles, retired, passedPerStep);
+    timeStepsFromSavedField(state, Walk::ShiftingReference);
+}
+BENCHMARK(BM_ShiftingRetirementTenThousandLive)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
 // The full field with only the first pillar behind the limit: the test walk, one retirement.
 static void BM_StepFlightTenThousandLiveOneRetired(benchmark::State& state) {
     settleField();
@@ -137,6 +171,13 @@ static void BM_StepFlightManyRetirements(benchmark::State& state) {
     timeStepsFromSavedField(state);
 }
 BENCHMARK(BM_StepFlightManyRetirements)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+static void BM_ShiftingRetirementMany(benchmark::State& state) {
+    settleField();
+    fillField(maxObstacles, maxObstacles / 2, 100.0f);
+    timeStepsFromSavedField(state, Walk::ShiftingReference);
+}
+BENCHMARK(BM_ShiftingRetirementMany)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // The start of a run: the cleared field and 125 steps at dt = 1.
 static void BM_WarmUp(benchmark::State& state) {
@@ -220,6 +261,14 @@ static void startPlaying() {
     gameRecord.music = music;
     gameRecord.gameVersion = version;
     gameRecord.score = 0.0f;
+    // Clear the craft's lane so that the run lasts until new pillars reach it.
+    int kept = 0;
+    for (int i = 0; i < gameRecord.obstacleCount; ++i) {
+        const Obstacle obstacle = gameRecord.obstacles[i];
+        if (std::abs(obstacle.z - gameRecord.craft.position.z) >= 3.0f)
+            gameRecord.obstacles[kept++] = obstacle;
+    }
+    gameRecord.obstacleCount = kept;
 }
 
 static void BM_DrawScene(benchmark::State& state) {

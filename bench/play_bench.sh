@@ -14,6 +14,8 @@
 #
 # Usage: bench/play_bench.sh [-d seconds] [-s "640x480 1280x720 1920x1080"] [-r repeats]
 #                            [-p "velmora floor chromium-bsu criticalmass"] [-b build-dir]
+# Two more programs help a diagnosis: velmora-noaa (the game with antialiasing=0) and
+# floor-msaa (the floor program with four samples per pixel, as the shipped settings ask).
 set -uo pipefail
 
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -32,7 +34,7 @@ while getopts "d:s:r:p:b:h" option; do
         r) repeats=$OPTARG ;;
         p) programs=$OPTARG ;;
         b) build_dir=$OPTARG ;;
-        *) sed -n '2,15p' "$0"; exit 2 ;;
+        *) sed -n '2,19p' "$0"; exit 2 ;;
     esac
 done
 
@@ -115,6 +117,10 @@ prepare() {  # prepare PROGRAM WIDTH HEIGHT DIR: working folder and HOME for one
             cp -r "$source_dir/Media" "$dir/Media"
             velmora_settings "$2" "$3" >"$dir/settings.ini"
             ;;
+        velmora-noaa)
+            cp -r "$source_dir/Media" "$dir/Media"
+            PLAY_BENCH_SET="${PLAY_BENCH_SET-} antialiasing=0" velmora_settings "$2" "$3" >"$dir/settings.ini"
+            ;;
         chromium-bsu)
             printf 'screenWidth %d\nscreenHeight %d\nfull_screen 0\n' "$2" "$3" >"$dir/home/.chromium-bsu"
             ;;
@@ -128,8 +134,9 @@ prepare() {  # prepare PROGRAM WIDTH HEIGHT DIR: working folder and HOME for one
 
 command_of() {  # the command line of a program at a size
     case $1 in
-        velmora) echo "$velmora_bin" ;;
+        velmora | velmora-noaa) echo "$velmora_bin" ;;
         floor) echo "$floor_bin $2 $3" ;;
+        floor-msaa) echo "$floor_bin $2 $3 4" ;;
         chromium-bsu) echo "$(command -v chromium-bsu || echo /usr/games/chromium-bsu) -w" ;;
         criticalmass) echo "$(command -v criticalmass || echo /usr/games/criticalmass)" ;;
     esac
@@ -137,7 +144,7 @@ command_of() {  # the command line of a program at a size
 
 installed() {
     case $1 in
-        velmora | floor) return 0 ;;
+        velmora | velmora-noaa | floor | floor-msaa) return 0 ;;
         *) command -v "$1" >/dev/null || [ -x "/usr/games/$1" ] ;;
     esac
 }
@@ -159,7 +166,7 @@ press() {  # a held key
 drive() {  # drive PROGRAM WIDTH HEIGHT
     local cx=$(($2 / 2)) cy=$(($3 / 2))
     case $1 in
-        velmora) while true; do click "$cx" "$cy"; sleep "$click_every"; done ;;
+        velmora | velmora-noaa) while true; do click "$cx" "$cy"; sleep "$click_every"; done ;;
         chromium-bsu) while true; do press Return; sleep 0.4; click "$cx" "$cy"; sleep 1.4; done ;;
         criticalmass)  # "New Game" sits at 38 % of the height; in play a click fires
             while true; do click "$cx" $(($3 * 38 / 100)); sleep 1.9; done ;;
