@@ -11,7 +11,7 @@ packages=(
 for option in "$@"; do
     case "$option" in
     --tests)
-        packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick faketime desktop-file-utils
+        packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick faketime desktop-file-utils
             appstream)
         ;;
     # Only for regenerating Media/ with tools/media/generate.sh; the committed files suffice
