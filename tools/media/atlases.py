@@ -77,8 +77,8 @@ def draw_logo(width, height):
     fade = (fade_x * fade_y)[..., None]
     grid_col = c.horizontal_ramp(width, [(0.0, c.CYAN), (0.3, c.VIOLET), (0.5, c.MAGENTA),
                                          (0.7, c.VIOLET), (1.0, c.CYAN)])
-    c.add_light(img, grid_col, c.mask_array(c.blur(grid, 2.5)) * fade * 0.7)
-    c.over(img, grid_col, c.mask_array(grid) * fade * 0.8)
+    c.add_light(img, grid_col, c.mask_array(c.blur(grid, 2.5)) * fade * 1.2)
+    c.over(img, grid_col, np.clip(c.mask_array(grid) * fade * 1.5, 0, 1))
 
     # The title: chrome letters with a dark keyline and a magenta glow.
     title_font = c.font("DejaVuSans-Bold.ttf", 68)

@@ -186,8 +186,8 @@ def bass_note(note):
         n = int(STEP * 1.8)
         env = adsr(n, 60, STEP * 0.7, 0.55, 900, int(STEP * 1.6))
         cut = 180 + 900 * np.exp(-np.arange(n) / (STEP * 0.6))
-        v = saw_voice(hz(note), n, cut, max_harm=30) * env * 0.42
-        v += np.sin(2 * np.pi * hz(note) * np.arange(n) / RATE) * env * 0.25
+        v = saw_voice(hz(note), n, cut, max_harm=30) * env * 0.38
+        v += np.sin(2 * np.pi * hz(note - 12) * np.arange(n) / RATE) * env * 0.3  # sub octave
         _voice_cache[note] = v
     return _voice_cache[note]
 
@@ -230,7 +230,7 @@ def render():
         base = bar * 16 * STEP
         drum_pattern(bar, drums, verb_send, kit, kicks)
         chord = chord_of_bar(bar)
-        root = chord[0] - 24 if chord[0] >= 52 else chord[0] - 12
+        root = chord[0] - 12  # the bass line stays between C2 and A2
 
         # Bass: driving eighths with an octave jump at the end of each half bar.
         for e in range(8):
