@@ -3,4 +3,4 @@
 # Needs Debian's python3-pil, python3-numpy and lame (scripts/install-deps.sh --media).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-exec /usr/bin/python3 "$here/generate.py" "${1:-$here/../../Media}" "${@:2}"
+PYTHONDONTWRITEBYTECODE=1 exec /usr/bin/python3 "$here/generate.py" "${1:-$here/../../Media}" "${@:2}"
