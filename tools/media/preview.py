@@ -15,22 +15,6 @@ W, H = 640, 480
 FOV = 50.0
 
 
-def pillar_triangles(x, z):
-    """The game's octagonal prism: top fan and side quads split on alternating diagonals."""
-    r, h = 1.16572, 5.0
-    top = [(x + r * math.cos(math.radians(45 * k)), h, z + r * math.sin(math.radians(45 * k)))
-           for k in range(9)]
-    bot = [(p[0], 0.0, p[2]) for p in top]
-    tris = []
-    for k in range(8):
-        tris.append((top[k], (x, h, z), top[k + 1]))
-        if k % 2 == 0:
-            tris += [(bot[k], top[k], bot[k + 1]), (top[k], top[k + 1], bot[k + 1])]
-        else:
-            tris += [(bot[k], top[k], top[k + 1]), (bot[k], top[k + 1], bot[k + 1])]
-    return tris
-
-
 def craft_triangles(cx, cy, cz):
     out = []
     for a, b, c in scene.icosphere(2):
@@ -98,7 +82,7 @@ def main():
     tris = craft_triangles(0.0, 1.7, 0.0)
     for _ in range(40):
         x, z = rng.uniform(8, 90), rng.uniform(-40, 40)
-        tris += pillar_triangles(x, z)
+        tris += scene.pillar_triangles(x, z)
     render(tex, tris, np.array([-9.0, 5.0, 0.0]), -12.0).save(sys.argv[2])
 
 
