@@ -9,6 +9,7 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import atlases  # noqa: E402
+import icons  # noqa: E402
 import music  # noqa: E402
 import scene  # noqa: E402
 
@@ -26,6 +27,10 @@ def main():
     save_png(atlases.make_hud(), os.path.join(out, "hudtexture.png"))
     save_png(scene.make_mesh_texture(), os.path.join(out, "meshtexture.png"))
     save_png(atlases.make_dashboard(), os.path.join(out, "dashboard.png"))
+    icon_dir = os.path.join(out, os.pardir, "packaging", "icons")
+    os.makedirs(icon_dir, exist_ok=True)
+    for size, icon in icons.make_icons().items():
+        save_png(icon, os.path.join(icon_dir, "velmora-%d.png" % size))
     if "--no-music" not in args:
         with tempfile.TemporaryDirectory() as tmp:
             wav = os.path.join(tmp, "music.wav")
