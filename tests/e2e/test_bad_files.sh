@@ -25,6 +25,10 @@ head -c 65536 /dev/urandom >"$BAD/random"
 convert -size 64x64 gradient:red-blue -type Palette PNG8:"$BAD/paletted.png"
 convert -size 64x64 gradient:red-blue -depth 16 PNG64:"$BAD/16bit.png"
 convert -size 8192x8192 xc:'#3060a0' PNG24:"$BAD/huge.png"
+# A picture that claims 60000 x 60000 pixels (14 GB decoded) but holds a few bytes of them.
+bomb=89504e470d0a1a0a0000000d494844520000ea600000ea60080600000080d27542000000114944415478
+bomb+=9c63601805a360140c77000003e80001b3a6d3460000000049454e44ae426082
+printf "$(sed 's/../\\x&/g' <<<"$bomb")" >"$BAD/bomb.png"
 head -c 1000000 /dev/zero | tr '\0' 7 >"$BAD/digits"
 {
     printf '%s\n' "$SETTINGS"
@@ -163,6 +167,12 @@ for name in splashscreen.png hudtexture.png meshtexture.png dashboard.png music.
         cp "$BAD/$picture.png" "$file"
         try "Media/$name a $picture PNG"
     done
+done
+# Through both ways pictures are loaded: as a texture, and as the interface's surface.
+for name in hudtexture.png dashboard.png; do
+    fresh_workdir
+    cp "$BAD/bomb.png" "$WORKDIR/Media/$name"
+    try "Media/$name claiming 60000 x 60000 pixels"
 done
 
 # --- settings.ini ---

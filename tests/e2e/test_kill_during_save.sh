@@ -3,7 +3,10 @@
 # file empty, torn or missing. Runs end by themselves within a few seconds; the score file holds
 # a low high score before each start, so every run's crash writes it. Some kills come at random
 # moments of the run, the others as soon as a write is seen to begin. Three games play side by
-# side, each in its own folder, to fit many kills into the time given.
+# side, each in its own folder, to fit many kills into the time given. A small preload makes
+# every flush, sync and close of a file take 10 to 50 ms longer, so that a write lasts long
+# enough to be hit: a game that emptied its score file before writing the new one would then
+# be caught with an empty file.
 source "$(dirname "$0")/lib.sh" || exit 1
 
 SECONDS_GIVEN=${KILL_TEST_SECONDS:-45}
@@ -22,6 +25,44 @@ kill_test_cleanup() {
 trap kill_test_cleanup EXIT
 
 start_xvfb 1920x1200x24
+
+SLOW_SAVE=$E2E_TMP/slow_save.so
+cat >"$E2E_TMP/slow_save.c" <<'EOF'
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <stdio.h>
+#include <time.h>
+
+/* The delay comes from the clock, not rand(), which would change the game's obstacle field. */
+static void dawdle(void) {
+    struct timespec now, pause = {0, 0};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    pause.tv_nsec = (10 + now.tv_nsec / 1000 % 41) * 1000000L;
+    nanosleep(&pause, NULL);
+}
+
+int fflush(FILE* file) {
+    static int (*real)(FILE*);
+    if (!real) real = (int (*)(FILE*))dlsym(RTLD_NEXT, "fflush");
+    if (file) dawdle();
+    return real(file);
+}
+
+int fclose(FILE* file) {
+    static int (*real)(FILE*);
+    if (!real) real = (int (*)(FILE*))dlsym(RTLD_NEXT, "fclose");
+    dawdle();
+    return real(file);
+}
+
+int fsync(int fd) {
+    static int (*real)(int);
+    if (!real) real = (int (*)(int))dlsym(RTLD_NEXT, "fsync");
+    dawdle();
+    return real(fd);
+}
+EOF
+cc -shared -fPIC -O2 -o "$SLOW_SAVE" "$E2E_TMP/slow_save.c" -ldl 2>/dev/null || SLOW_SAVE=
 
 # Digits, then one line end, and nothing else.
 holds_one_integer() {
@@ -50,7 +91,9 @@ play_and_kill() {
     local slot=$1 deadline=$2
     local dir=$E2E_TMP/slot$slot x=$((slot * 640 + 320)) pid mode delay_ms started seen_ms
     local class verdict line killed_ms round i preload=()
-    [ -e "$SWAPCOUNT_LIB" ] && preload=(LD_PRELOAD="$SWAPCOUNT_LIB" SWAPCOUNT_FILE="$dir/swaps")
+    [ -e "$SWAPCOUNT_LIB" ] && preload=(SWAPCOUNT_FILE="$dir/swaps")
+    local libraries="$SWAPCOUNT_LIB $SLOW_SAVE"
+    [ -e "$SWAPCOUNT_LIB" ] || libraries=$SLOW_SAVE
     mkdir -p "$dir"
     cp -r "$VELMORA_SOURCE_DIR/Media" "$dir/Media"
     printf 'screenw=640\nscreenh=480\n' >"$dir/settings.ini"
@@ -61,11 +104,11 @@ play_and_kill() {
         printf '%s\n' "$LOW_SCORE" >"$score"
         rm -f "$temporary" "$dir/swaps"
         (cd "$dir" && exec env SDL_AUDIODRIVER=dummy SDL_VIDEO_WINDOW_POS="$((slot * 640)),0" \
-            "${preload[@]}" "$VELMORA_BIN" \
+            LD_PRELOAD="$libraries" "${preload[@]}" "$VELMORA_BIN" \
             >"$dir/stdout" 2>"$dir/stderr") &
         pid=$!
         echo "$pid" >"$dir/pid"
-        if [ ${#preload[@]} -eq 0 ]; then sleep 1.5; fi
+        if [ ${#preload[@]} -eq 0 ]; then sleep 1.5; fi # no counter to wait for
         for ((i = 0; i < 300 && ${#preload[@]} > 0; i++)); do # until three frames are shown
             [ -s "$dir/swaps" ] && [ "$(od -An -t d8 -N 8 "$dir/swaps")" -ge 3 ] && break
             sleep 0.05
@@ -84,7 +127,9 @@ play_and_kill() {
         fi
         seen_ms=
         while (($(now_ms) - started < delay_ms)); do
-            if [ -e "$temporary" ] || { read -r line <"$score" && [ "$line" != "$LOW_SCORE" ]; }; then
+            line=
+            read -r line <"$score" 2>/dev/null || true # an empty file reads as "" too
+            if [ -e "$temporary" ] || [ "$line" != "$LOW_SCORE" ]; then
                 seen_ms=$(now_ms)
                 [ "$mode" = write ] && { read -t "0.00$((RANDOM % 4))" -u 9 || true; } && break
             fi
@@ -127,6 +172,7 @@ cat "$E2E_TMP"/slot*/results >"$E2E_TMP/results"
 count() { grep -cE -- "$1" "$E2E_TMP/results" || true; }
 kills=$(count ' (before|mid|just-after|after)-write ')
 near=$(count ' (mid|just-after)-write ')
+[ -n "$SLOW_SAVE" ] || echo "no C compiler: writes ran at full speed"
 echo "$kills kills: $(count '^random ') at random moments, $(count '^write ') as a write began;" \
     "$near near a write ($(count ' mid-write ') while the temporary file existed," \
     "$(count ' just-after-write ') within 100 ms after the new file appeared)," \
