@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/display.h"
@@ -18,57 +19,37 @@ struct DrawnCorner {
 
 struct DrawnPolygon {
     std::vector<DrawnCorner> corners;
-    float left() const { return extreme(&DrawnCorner::x, true); }
-    float right() const { return extreme(&DrawnCorner::x, false); }
-    float top() const { return extreme(&DrawnCorner::y, true); }
-    float bottom() const { return extreme(&DrawnCorner::y, false); }
-
-    float extreme(float DrawnCorner::*field, bool lowest) const {
-        float best = corners.at(0).*field;
-        for (const DrawnCorner& c : corners)
-            best =
-                lowest ? (c.*field < best ? c.*field : best) : (c.*field > best ? c.*field : best);
-        return best;
+    float left() const { return extreme(&DrawnCorner::x, 1); }
+    float right() const { return -extreme(&DrawnCorner::x, -1); }
+    float top() const { return extreme(&DrawnCorner::y, 1); }
+    float bottom() const { return -extreme(&DrawnCorner::y, -1); }
+    float extreme(float DrawnCorner::*field, float sign) const {
+        float least = sign * corners.at(0).*field;
+        for (const DrawnCorner& c : corners) least = std::min(least, sign * c.*field);
+        return least;
     }
 };
 
-// Corner k of a quad as drawn: the first triangle Mesa splits a quad into is (0, 1, 3), the
-// second (1, 2, 3); a driver that keeps quads whole hands over the four corners as they are.
-inline std::vector<DrawnPolygon> joinTriangles(const std::vector<DrawnPolygon>& polygons) {
-    std::vector<DrawnPolygon> quads;
-    for (std::size_t i = 0; i < polygons.size(); ++i) {
-        const std::vector<DrawnCorner>& a = polygons[i].corners;
-        if (a.size() == 3 && i + 1 < polygons.size()) {
-            const std::vector<DrawnCorner>& b = polygons[++i].corners;
-            quads.push_back({{a[0], a[1], b[1], a[2]}});
-        } else {
-            quads.push_back(polygons[i]);
-        }
-    }
-    return quads;
-}
-
 // Runs draw in feedback mode and returns the quads that reached the screen, in drawing order.
+// Mesa splits a quad into triangles (0, 1, 3) and (1, 2, 3); they are joined again.
 template <typename Draw>
 std::vector<DrawnPolygon> captureQuads(Draw draw) {
     static std::vector<GLfloat> buffer(1 << 20);
     glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
     glRenderMode(GL_FEEDBACK);
     draw();
-    const GLint used = glRenderMode(GL_RENDER);
-    std::vector<DrawnPolygon> polygons;
-    const float height = displayConfig.screenHeight;
-    constexpr int floatsPerCorner = 3 + 4 + 4;  // position, RGBA colour, texture s t r q
-    for (GLint i = 0; i < used;) {
-        const GLint token = GLint(buffer[std::size_t(i++)]);
-        if (token != GL_POLYGON_TOKEN) break;  // the steps tested draw polygons only
-        const int count = int(buffer[std::size_t(i++)]);
+    const std::size_t used = std::size_t(glRenderMode(GL_RENDER));
+    std::vector<DrawnPolygon> quads;
+    for (std::size_t i = 0; i < used && buffer[i] == GL_POLYGON_TOKEN;) {
+        const std::size_t count = std::size_t(buffer[i + 1]);
         DrawnPolygon polygon;
-        for (int k = 0; k < count; ++k, i += floatsPerCorner) {
-            const GLfloat* c = &buffer[std::size_t(i)];
-            polygon.corners.push_back({c[0], height - c[1], c[7], c[8]});
-        }
-        polygons.push_back(polygon);
+        for (i += 2; polygon.corners.size() < count; i += 3 + 4 + 4)  // x y z, colour, s t r q
+            polygon.corners.push_back({buffer[i], displayConfig.screenHeight - buffer[i + 1],
+                                       buffer[i + 7], buffer[i + 8]});
+        if (count == 3 && !quads.empty() && quads.back().corners.size() == 3)
+            quads.back().corners.insert(quads.back().corners.begin() + 2, polygon.corners[1]);
+        else
+            quads.push_back(polygon);
     }
-    return joinTriangles(polygons);
+    return quads;
 }

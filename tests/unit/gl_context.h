@@ -1,13 +1,33 @@
-// A real OpenGL window for tests that draw: opened once per test process on the display the
-// test runner provides (Xvfb), with the fixed state the game sets up.
+// A real OpenGL window for tests that draw: opened once per test process through the game's own
+// display set-up, on the display the test runner provides (Xvfb). False without a display.
 #pragma once
 
-// Opens (or reuses) a width x height window through the game's own display set-up and leaves
-// displayConfig describing it. Returns false when no display is available.
-bool openTestWindow(int width, int height);
+#include <GL/gl.h>
+#include <SDL/SDL.h>
 
-// Reads one pixel of the back buffer, (x, y) in window pixels from the top-left corner.
+#include "app/display.h"
+
+inline bool openTestWindow(int width, int height) {
+    if (displayConfig.screenSurface != nullptr && displayConfig.screenWidth == width &&
+        displayConfig.screenHeight == height)
+        return true;
+    if (SDL_getenv("DISPLAY") == nullptr) return false;
+    SDL_putenv(const_cast<char*>("SDL_VIDEODRIVER=x11"));
+    displayConfig.screenWidth = static_cast<float>(width);
+    displayConfig.screenHeight = static_cast<float>(height);
+    displayConfig.aspectRatio = displayConfig.screenWidth / displayConfig.screenHeight;
+    initDisplay();
+    return displayConfig.screenSurface != nullptr;
+}
+
+// One pixel of the back buffer, (x, y) in window pixels from the top-left corner.
 struct Rgb {
     int r, g, b;
 };
-Rgb readPixel(int x, int y);
+inline Rgb readPixel(int x, int y) {
+    unsigned char px[4] = {};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, int(displayConfig.screenHeight) - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    return {px[0], px[1], px[2]};
+}
