@@ -1,196 +1,105 @@
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
-#include <limits>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "app/input.h"
 #include "game/flight.h"
 #include "game/game_record.h"
+#include "game/meshes.h"
 
-constexpr int keyLeft = 276, keyA = 97, keyRight = 275, keyD = 100;
+constexpr int keyA = 97, keyRight = 275;
 
-namespace {
+using Flight = ::testing::Test;
 
-class FlightTest : public ::testing::Test {
-   protected:
-    void SetUp() override {
-        gameRecord = {};
-        inputState = {};
-        std::srand(1);  // glibc: the first rand() is 1804289383, which is 183 modulo 2800
-    }
-    // No pillar becomes due while a test arranges its own field.
-    static void holdSpawns() { gameRecord.spawnCountdown = 1.0e6f; }
-    static void addObstacle(float x, float z) {
-        gameRecord.obstacles[gameRecord.obstacleCount++] = {x, 0.0f, z};
-    }
-};
+// The test places every obstacle; none becomes due.
+static void place(float x, float z) {
+    gameRecord.spawnCountdown = 1.0e6f;
+    gameRecord.obstacles[gameRecord.obstacleCount++] = {x, 0.0f, z};
+}
 
-}  // namespace
-
-using Steering = FlightTest;
-using Crash = FlightTest;
-using ObstacleField = FlightTest;
-using TimeStep = FlightTest;
-
-TEST_F(Steering, OneStepFromRestWithRightHeldMatchesTheWorkedExample) {
+TEST_F(Flight, OneStepFromRestWithRightHeldMatchesTheWorkedExampleToSixDigits) {
+    std::srand(1);  // glibc's first rand() is 183 modulo 2800
     inputState.keys[keyRight] = 2;
     stepFlight(1.0f);
     const GameRecord& g = gameRecord;
-    EXPECT_NEAR(g.score, 0.2f, 5e-7);
-    EXPECT_NEAR(g.craft.position.x, 1.35f, 5e-6);
-    EXPECT_NEAR(g.craft.position.z, 0.025f, 5e-8);
-    EXPECT_NEAR(g.craft.velocity.z, 0.0235f, 5e-8);
-    EXPECT_FLOAT_EQ(g.spawnCountdown, 0.25f);
-    ASSERT_EQ(g.obstacleCount, 1);
-    EXPECT_NEAR(g.obstacles[0].x, 276.35f, 5e-4);
-    EXPECT_EQ(g.obstacles[0].y, 0.0f);
-    EXPECT_NEAR(g.obstacles[0].z, -152.1f, 5e-4);  // 0.025 + (183 - 1400) x 0.125
-    EXPECT_NEAR(g.camera.position.x, -0.339356f, 5e-7);
-    EXPECT_NEAR(g.camera.position.y, 0.384262f, 5e-7);
-    EXPECT_NEAR(g.camera.position.z, 0.00075f, 5e-10);
-    EXPECT_NEAR(g.camera.rotation.y, 0.00060625f, 5e-10);
-    EXPECT_NEAR(g.camera.rotation.x, -0.47996554f, 5e-8);
-    EXPECT_EQ(g.camera.rotation.z, 0.0f);
-    EXPECT_EQ(g.state, GameState::Splash);
+    char text[160];
+    std::snprintf(text, sizeof text, "%.6g %.6g %.6g %.6g %.6g | %.6g %.6g | %.6g %.6g %.6g %.6g",
+                  g.score, g.craft.position.x, g.craft.position.z, g.craft.velocity.z,
+                  g.spawnCountdown, g.obstacles[0].x, g.obstacles[0].z, g.camera.position.x,
+                  g.camera.position.y, g.camera.position.z, g.camera.rotation.y);
+    // Score, craft and countdown | the new pillar, at z = 0.025 + (183 - 1400) x 0.125 | camera.
+    EXPECT_STREQ(
+        text, "0.2 1.35 0.025 0.0235 0.25 | 276.35 -152.1 | -0.339356 0.384262 0.00075 0.00060625");
 }
 
-TEST_F(Steering, NoKeyKeepsTheCraftOnItsLine) {
-    for (int i = 0; i < 4; ++i) stepFlight(1.0f);
-    EXPECT_NEAR(gameRecord.craft.position.x, 5.4f, 1e-5);
-    EXPECT_NEAR(gameRecord.score, 0.8f, 1e-6);
-    EXPECT_EQ(gameRecord.craft.position.z, 0.0f);
-    EXPECT_EQ(gameRecord.craft.velocity.z, 0.0f);
-}
-
-TEST_F(Steering, HeldLeftSettlesAtTheSteeringLimit) {
-    holdSpawns();
+TEST_F(Flight, HeldLeftSettlesAtTheSteeringLimit) {
     inputState.keys[keyA] = 1;
     for (int i = 0; i < 600; ++i) stepFlight(1.0f);
     EXPECT_NEAR(gameRecord.craft.velocity.z, -0.3916667f, 2e-6);
 }
 
-TEST_F(Steering, BothDirectionsCancelWhileDampingStillActs) {
-    gameRecord.craft.velocity.z = 0.1f;
-    inputState.keys[keyLeft] = 1;
-    inputState.keys[keyD] = 2;
-    stepFlight(1.0f);
-    EXPECT_NEAR(gameRecord.craft.position.z, 0.1f, 1e-7);
-    EXPECT_NEAR(gameRecord.craft.velocity.z, 0.094f, 1e-7);
+TEST_F(Flight, ACrashNeedsAnObstacleCloserThan285) {
+    const float below = std::nextafter(2.85f, 0.0f);
+    const std::tuple<float, float, bool> rows[] = {
+        {2.0f, 2.0f, true}, {below, 0.0f, true}, {2.85f, 0.0f, false}, {0.0f, -2.9f, false}};
+    for (const auto& [x, z, crash] : rows) {
+        gameRecord = {};
+        place(x, z);
+        stepFlight(0.0f);  // the craft stays at the origin
+        EXPECT_EQ(gameRecord.state == GameState::Crashed, crash) << x << ", " << z;
+    }
 }
 
-TEST_F(Crash, AnObstacleAtDistance2828IsACrashAndTheStepStillCompletes) {
-    holdSpawns();
-    addObstacle(1.35f + 2.0f, 2.0f);  // the craft reaches x = 1.35 in this step
-    stepFlight(1.0f);
-    EXPECT_EQ(gameRecord.state, GameState::Crashed);
-    EXPECT_EQ(gameRecord.obstacleCount, 1);
-    EXPECT_NEAR(gameRecord.camera.position.x, -0.339356f, 5e-7);
-}
-
-TEST_F(Crash, NoCrashAtDistance29) {
-    holdSpawns();
-    addObstacle(1.35f + 2.9f, 0.0f);
-    stepFlight(1.0f);
-    EXPECT_EQ(gameRecord.state, GameState::Splash);
-}
-
-TEST_F(Crash, ExactlyTheThresholdIsAMiss) {
-    holdSpawns();
-    addObstacle(2.85f, 0.0f);
-    EXPECT_EQ(craftDistance(2.85f, 0.0f, 3.0f), 2.85f);
-    stepFlight(0.0f);  // the craft stays at the origin
-    EXPECT_EQ(gameRecord.state, GameState::Splash);
-    addObstacle(std::nextafter(2.85f, 0.0f), 0.0f);
-    stepFlight(0.0f);
-    EXPECT_EQ(gameRecord.state, GameState::Crashed);
-}
-
-TEST_F(Crash, DistanceOutsideTheSquareIsTheReach) {
-    gameRecord.craft.position = {10.0f, 0.0f, 20.0f};
-    EXPECT_EQ(craftDistance(13.0f, 20.0f, 3.0f), 3.0f);  // the square's edge is outside
-    EXPECT_EQ(craftDistance(10.0f, 16.5f, 3.0f), 3.0f);
-    EXPECT_FLOAT_EQ(craftDistance(12.0f, 22.0f, 3.0f), 2.8284271f);
-    EXPECT_FLOAT_EQ(craftDistance(10.0f, 17.5f, 3.0f), 2.5f);
-}
-
-TEST_F(ObstacleField, AnObstacleAtTheLimitStaysAndOneJustBelowIsRetired) {
-    holdSpawns();
-    gameRecord.camera.position.x = 10.0f;  // limit 5
-    gameRecord.craft.position.x = 100.0f;
-    addObstacle(std::nextafter(5.0f, 0.0f), 1.0f);
-    addObstacle(5.0f, 2.0f);
-    stepFlight(1.0f);
-    ASSERT_EQ(gameRecord.obstacleCount, 1);
-    EXPECT_EQ(gameRecord.obstacles[0].z, 2.0f);
-}
-
-TEST_F(ObstacleField, RetiringKeepsTheSpawnOrderAndTestsTheObstacleThatMovesUp) {
-    holdSpawns();
-    gameRecord.camera.position.x = 10.0f;
+TEST_F(Flight, RetiringAtTheLimitKeepsTheSpawnOrderAndTestsEveryObstacleLeft) {
+    gameRecord.camera.position.x = 10.0f;  // obstacles below x = 5 are retired
     gameRecord.craft.position.x = 20.0f;
-    addObstacle(1.0f, 1.0f);    // retired
-    addObstacle(2.0f, 2.0f);    // retired
-    addObstacle(21.35f, 0.5f);  // moves into place 0 and touches the craft
-    addObstacle(30.0f, 4.0f);   // kept
-    addObstacle(4.0f, 5.0f);    // retired
-    addObstacle(40.0f, 6.0f);   // kept
+    place(5.0f, 1.0f);
+    place(std::nextafter(5.0f, 0.0f), 2.0f);
+    place(21.35f, 0.5f);  // moves up a place and touches the craft
     stepFlight(1.0f);
     EXPECT_EQ(gameRecord.state, GameState::Crashed);
-    ASSERT_EQ(gameRecord.obstacleCount, 3);
-    EXPECT_EQ(gameRecord.obstacles[0].z, 0.5f);
-    EXPECT_EQ(gameRecord.obstacles[1].z, 4.0f);
-    EXPECT_EQ(gameRecord.obstacles[2].z, 6.0f);
+    ASSERT_EQ(gameRecord.obstacleCount, 2);
+    EXPECT_EQ(gameRecord.obstacles[0].z, 1.0f);
+    EXPECT_EQ(gameRecord.obstacles[1].z, 0.5f);
 }
 
-TEST_F(ObstacleField, FourSpawnsInFiveStepsAtTheSameRate) {
-    for (int i = 0; i < 5; ++i) stepFlight(1.0f);
-    EXPECT_EQ(gameRecord.obstacleCount, 4);
-    EXPECT_FLOAT_EQ(gameRecord.spawnCountdown, 0.0f);
-}
-
-TEST_F(ObstacleField, AFullFieldSpawnsNothingAndMakesUpTheMissedSpawnsLater) {
-    for (int i = 0; i < maxObstacles; ++i) addObstacle(1000.0f, 1000.0f);
-    stepFlight(2.0f);
-    EXPECT_EQ(gameRecord.obstacleCount, maxObstacles);
-    EXPECT_FLOAT_EQ(gameRecord.spawnCountdown, -2.0f);
-    for (int i = 0; i < 5; ++i) gameRecord.obstacles[i].x = -100.0f;  // fall behind the camera
+TEST_F(Flight, AFullFieldSpawnsNothingAndMakesUpTheMissedSpawnsLater) {
+    for (int i = 0; i < maxObstacles; ++i) place(1000.0f, 1000.0f);
+    gameRecord.spawnCountdown = -1.0f;
+    for (int i = 0; i < 5; ++i) gameRecord.obstacles[i].x = -100.0f;  // behind the camera
     stepFlight(1.0f);  // spawning comes before retiring: still full when due
     EXPECT_EQ(gameRecord.obstacleCount, maxObstacles - 5);
-    EXPECT_FLOAT_EQ(gameRecord.spawnCountdown, -3.0f);
-    const float craftX = gameRecord.craft.position.x;
-    stepFlight(1.0f);  // -4: four at once, all at this step's position
-    EXPECT_EQ(gameRecord.obstacleCount, maxObstacles - 1);
-    EXPECT_FLOAT_EQ(gameRecord.spawnCountdown, 1.0f);
-    for (int i = maxObstacles - 5; i < maxObstacles - 1; ++i)
-        EXPECT_FLOAT_EQ(gameRecord.obstacles[i].x, craftX + 1.35f + 275.0f);
+    stepFlight(1.0f);  // countdown -3: three at once
+    EXPECT_EQ(gameRecord.obstacleCount, maxObstacles - 2);
+    EXPECT_FLOAT_EQ(gameRecord.spawnCountdown, 0.75f);
 }
 
-TEST_F(TimeStep, NotANumberOrInfiniteStepLeavesTheRecordAlone) {
-    stepFlight(std::numeric_limits<float>::quiet_NaN());
-    stepFlight(std::numeric_limits<float>::infinity());
-    stepFlight(-std::numeric_limits<float>::infinity());
-    EXPECT_EQ(gameRecord.obstacleCount, 0);
-    EXPECT_EQ(gameRecord.score, 0.0f);
-    EXPECT_EQ(gameRecord.craft.position.x, 0.0f);
-    EXPECT_EQ(gameRecord.spawnCountdown, 0.0f);
+// Both solids are convex: a triangle faces outward when its winding's normal points away from
+// the inner point (0, centreY, 0).
+static int inwardTriangles(const Mesh& mesh, float centreY) {
+    int inward = 0;
+    for (const float* a = mesh.positions; a < mesh.positions + 3 * mesh.vertexCount; a += 9) {
+        const float *b = a + 3, *c = a + 6;
+        const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+        const double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                             u[0] * v[1] - u[1] * v[0]};
+        inward += n[0] * a[0] + n[1] * (a[1] - centreY) + n[2] * a[2] <= 0.0;
+    }
+    return inward;
 }
 
-TEST_F(TimeStep, HugeStepsEndAndNeverOverfillTheField) {
-    stepFlight(1.0e30f);
-    EXPECT_EQ(gameRecord.obstacleCount, maxObstacles);
-    stepFlight(3.0e38f);
-    stepFlight(3.0e38f);  // the countdown is now minus infinity
-    EXPECT_LE(gameRecord.obstacleCount, maxObstacles);
-    EXPECT_GE(gameRecord.obstacleCount, 0);
-}
-
-TEST_F(TimeStep, AnInfiniteOrUndefinedCountdownEnds) {
-    gameRecord.spawnCountdown = -std::numeric_limits<float>::infinity();
-    stepFlight(1.0f);
-    EXPECT_EQ(gameRecord.obstacleCount, maxObstacles);
-    gameRecord = {};
-    gameRecord.spawnCountdown = std::numeric_limits<float>::quiet_NaN();
-    stepFlight(1.0f);
-    EXPECT_EQ(gameRecord.obstacleCount, 0);
+TEST(Meshes, PillarAndCraftBeginWithTheirGivenTrianglesAndAreWoundOutward) {
+    ASSERT_EQ(obstacleMesh.vertexCount, 72);
+    ASSERT_EQ(craftMesh.vertexCount, 960);
+    EXPECT_EQ(inwardTriangles(obstacleMesh, 2.5f), 0);
+    EXPECT_EQ(inwardTriangles(craftMesh, 0.00059f), 0);
+    const float pillar[] = {1.16572f, 5, 0, 0, 5, 0, 0.82429f, 5, 0.82429f};  // top slice
+    const float craft[] = {-0.86591f, 0.00059f,  1.40107f, -0.45009f, 0.00059f,
+                           1.58437f,  -0.71464f, 0.42865f, 1.42087f};
+    for (int i = 0; i < 9; ++i) EXPECT_NEAR(obstacleMesh.positions[i], pillar[i], 1e-5) << i;
+    for (int i = 0; i < 9; ++i) EXPECT_NEAR(craftMesh.positions[i], craft[i], 1e-5) << i;
 }

@@ -1,152 +1,46 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
 #include <ctime>
 #include <string>
-
-#include <SDL/SDL.h>
+#include <tuple>
 
 #include "app/frame_clock.h"
 
-class FrameClockTest : public ::testing::Test {
-   protected:
-    void SetUp() override { frameClock = {}; }
-};
-
-using FrameTiming = FrameClockTest;
-
-TEST_F(FrameTiming, AShortFrameWaitsOutTheRestOfSixteenMilliseconds) {
-    frameClock.elapsedMs = 1000;
-    EXPECT_EQ(stepFrameClock(1010), 6u);
-    EXPECT_EQ(frameClock.frameMs, 16);
-    EXPECT_EQ(frameClock.fps, 62.5f);
-    EXPECT_EQ(frameClock.elapsedMs, 1016);
-}
-
-TEST_F(FrameTiming, ALongFrameDoesNotWait) {
-    frameClock.elapsedMs = 1000;
-    EXPECT_EQ(stepFrameClock(1040), 0u);
-    EXPECT_EQ(frameClock.frameMs, 40);
-    EXPECT_EQ(frameClock.fps, 25.0f);
-    EXPECT_EQ(frameClock.elapsedMs, 1040);
-    EXPECT_EQ(stepFrameClock(1056), 0u);  // exactly 16: no wait either
-    EXPECT_EQ(frameClock.frameMs, 16);
-}
-
-TEST_F(FrameTiming, AnOverrunWaitIsCountedIntoTheNextFrame) {
-    frameClock.elapsedMs = 1016;  // the planned end of the last wait
-    EXPECT_EQ(stepFrameClock(1020), 12u);
-    EXPECT_EQ(frameClock.elapsedMs, 1032);
-    EXPECT_EQ(stepFrameClock(1030), 18u);  // the clock ran ahead of the ticks
-    EXPECT_EQ(frameClock.frameMs, 16);
-    EXPECT_EQ(frameClock.elapsedMs, 1048);
-}
-
-TEST_F(FrameTiming, TheFirstStepMeasuresTheWholeStartUp) {
-    EXPECT_EQ(stepFrameClock(2000), 0u);
-    EXPECT_EQ(frameClock.frameMs, 2000);
-    EXPECT_EQ(frameClock.fps, 0.5f);
-}
-
-TEST_F(FrameTiming, TheClockKeepsCountingPastTheSignedRange) {
-    frameClock.elapsedMs = INT_MAX - 4;
-    EXPECT_EQ(stepFrameClock(2147483653u), 6u);  // 10 ms after
-    EXPECT_EQ(frameClock.elapsedMs, INT_MIN + 11);
-    EXPECT_EQ(stepFrameClock(2147483699u), 0u);
-    EXPECT_EQ(frameClock.frameMs, 40);
-}
-
-TEST_F(FrameTiming, ATickHoldsTheRealFrameToSixteenMilliseconds) {
-    ASSERT_EQ(SDL_Init(SDL_INIT_TIMER), 0);
-    tickFrameClock();
-    const Uint32 start = SDL_GetTicks();
-    tickFrameClock();
-    EXPECT_GE(SDL_GetTicks() - start, 15u);  // the start may fall late in a millisecond
-    EXPECT_EQ(frameClock.frameMs, 16);
-    SDL_Quit();
-}
-
-using ClockTexts = FrameClockTest;
-
-static std::tm localTime(int hour, int minute, int second) {
-    std::tm local{};
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    local.tm_mday = 1;
-    return local;
-}
-
-TEST_F(ClockTexts, TheTimeReadsOnTheTwelveHourClock) {
-    const struct {
-        int hour, minute, second;
-        const char* text;
-    } cases[] = {{0, 0, 0, "12:00:00 AM"}, {12, 0, 0, "12:00:00 PM"},   {13, 5, 9, "1:05:09 PM"},
-                 {9, 30, 0, "9:30:00 AM"}, {11, 59, 59, "11:59:59 AM"}, {23, 10, 10, "11:10:10 PM"},
-                 {1, 0, 60, "1:00:60 AM"}};
-    for (const auto& c : cases) {
-        buildClockTexts(localTime(c.hour, c.minute, c.second));
-        EXPECT_STREQ(frameClock.timeText, c.text);
+// Clock before, ticks now; then the wait, the frame's length, its rate and the clock after.
+TEST(FrameTiming, AFrameIsHeldToSixteenMillisecondsAndAnOverrunWaitCountsIntoTheNext) {
+    const std::tuple<int, std::uint32_t, std::uint32_t, int, float, int> rows[] = {
+        {1000, 1010, 6, 16, 62.5f, 1016},
+        {1000, 1040, 0, 40, 25.0f, 1040},
+        {1000, 1016, 0, 16, 62.5f, 1016},
+        {1016, 1020, 12, 16, 62.5f, 1032},  // 1016: the planned end of the last wait
+        {1032, 1030, 18, 16, 62.5f, 1048},  // the clock ran ahead of the ticks
+        {0, 2000, 0, 2000, 0.5f, 2000},     // the first step measures the whole start-up
+        {INT_MAX - 4, 2147483653u, 6, 16, 62.5f, INT_MIN + 11}};  // past the signed range
+    for (const auto& [before, now, wait, frameMs, fps, after] : rows) {
+        frameClock.elapsedMs = before;
+        EXPECT_EQ(stepFrameClock(now), wait) << "at " << now;
+        EXPECT_EQ(frameClock.frameMs, frameMs) << "at " << now;
+        EXPECT_EQ(frameClock.fps, fps) << "at " << now;
+        EXPECT_EQ(frameClock.elapsedMs, after) << "at " << now;
     }
 }
 
-TEST_F(ClockTexts, TheDateNamesWeekdayMonthOrdinalDayAndYear) {
+// Hour, minute, second and day of a Saturday in December 2026; then the time and the ordinal.
+TEST(ClockTexts, TheTimeReadsOnTheTwelveHourClockAndTheDateWithAnOrdinalDay) {
+    const std::tuple<int, int, int, int, const char*, const char*> rows[] = {
+        {0, 0, 0, 1, "12:00:00 AM", "1st"},     {12, 0, 0, 2, "12:00:00 PM", "2nd"},
+        {13, 5, 9, 3, "1:05:09 PM", "3rd"},     {11, 59, 59, 4, "11:59:59 AM", "4th"},
+        {9, 30, 0, 11, "9:30:00 AM", "11th"},   {23, 10, 10, 12, "11:10:10 PM", "12th"},
+        {1, 0, 0, 13, "1:00:00 AM", "13th"},    {0, 0, 1, 21, "12:00:01 AM", "21st"},
+        {12, 59, 0, 22, "12:59:00 PM", "22nd"}, {10, 0, 0, 23, "10:00:00 AM", "23rd"},
+        {22, 0, 0, 30, "10:00:00 PM", "30th"},  {12, 0, 0, 31, "12:00:00 PM", "31st"}};
     std::tm local{};
-    local.tm_wday = 6;
-    local.tm_mon = 11;
-    local.tm_mday = 5;
-    local.tm_year = 126;
-    buildClockTexts(local);
-    EXPECT_STREQ(frameClock.dateText, "Saturday December 5th 2026");
-    local.tm_wday = 0;
-    local.tm_mon = 0;
-    local.tm_mday = 1;
-    local.tm_year = 100;
-    buildClockTexts(local);
-    EXPECT_STREQ(frameClock.dateText, "Sunday January 1st 2000");
-}
-
-TEST_F(ClockTexts, DayOrdinalsTakeTheirEnglishSuffixes) {
-    const struct {
-        int day;
-        const char* ordinal;
-    } cases[] = {{1, "1st"},   {2, "2nd"},   {3, "3rd"},   {4, "4th"},
-                 {11, "11th"}, {12, "12th"}, {13, "13th"}, {21, "21st"},
-                 {22, "22nd"}, {23, "23rd"}, {30, "30th"}, {31, "31st"}};
-    std::tm local{};
-    local.tm_wday = 3;
-    local.tm_mon = 6;
-    local.tm_year = 125;
-    for (const auto& c : cases) {
-        local.tm_mday = c.day;
+    local.tm_wday = 6, local.tm_mon = 11, local.tm_year = 126;
+    for (const auto& [hour, minute, second, day, time, ordinal] : rows) {
+        local.tm_hour = hour, local.tm_min = minute, local.tm_sec = second, local.tm_mday = day;
         buildClockTexts(local);
-        EXPECT_EQ(std::string(frameClock.dateText),
-                  std::string("Wednesday July ") + c.ordinal + " 2025");
+        EXPECT_STREQ(frameClock.timeText, time);
+        EXPECT_EQ(frameClock.dateText, "Saturday December " + std::string(ordinal) + " 2026");
     }
-}
-
-TEST_F(ClockTexts, FieldsOutsideTheCalendarNameNothing) {
-    std::tm local{};
-    local.tm_wday = 7;
-    local.tm_mon = -1;
-    local.tm_mday = 32;
-    local.tm_year = INT_MAX;
-    buildClockTexts(local);
-    EXPECT_STREQ(frameClock.dateText, "   2147485547");
-}
-
-TEST_F(ClockTexts, ATickShowsTheLocalDate) {
-    ASSERT_EQ(SDL_Init(SDL_INIT_TIMER), 0);
-    tickFrameClock();
-    const std::time_t now = std::time(nullptr);
-    char weekdayAndMonth[64];
-    std::strftime(weekdayAndMonth, sizeof weekdayAndMonth, "%A %B ", std::localtime(&now));
-    EXPECT_EQ(std::strncmp(frameClock.dateText, weekdayAndMonth, std::strlen(weekdayAndMonth)), 0)
-        << frameClock.dateText;
-    const std::string time = frameClock.timeText;
-    EXPECT_TRUE(time.size() >= 10 &&
-                (time.substr(time.size() - 3) == " AM" || time.substr(time.size() - 3) == " PM"))
-        << time;
-    SDL_Quit();
 }
