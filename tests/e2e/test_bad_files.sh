@@ -110,11 +110,14 @@ plays_and_closes() {
         return
     fi
     wait_swaps 3 || why "presents no frames" || return
+    # Frames come from the final window; a provisional one of the desktop's size may have
+    # been seen first.
+    GAME_WINDOW=$(xdotool search --onlyvisible --name . 2>/dev/null | tail -n 1)
     click_at 320 240
     move_pointer 600 300 # the keyboard follows the pointer without a window manager
     hold_key a
     wait_swaps $(($(swaps) + 10)) || why "stops presenting frames" || return
-    screenshot "$E2E_TMP/shot.png" || why "no screenshot" || return
+    timeout 20 import -window "$GAME_WINDOW" "$E2E_TMP/shot.png" || why "no screenshot" || return
     shows_frames "$E2E_TMP/shot.png" || why "only black frames" || return
     if [ "${1-}" = crash ]; then sleep 4; fi
     hold_key Escape

@@ -9,7 +9,7 @@
 # be caught with an empty file.
 source "$(dirname "$0")/lib.sh" || exit 1
 
-SECONDS_GIVEN=${KILL_TEST_SECONDS:-45}
+SECONDS_GIVEN=${KILL_TEST_SECONDS:-35}
 SLOTS=3
 LOW_SCORE=1
 SWAPCOUNT_LIB=${VELMORA_BUILD_DIR:-$(dirname "$VELMORA_BIN")}/bench/libswapcount.so
