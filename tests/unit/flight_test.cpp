@@ -77,6 +77,15 @@ TEST_F(Flight, AFullFieldSpawnsNothingAndMakesUpTheMissedSpawnsLater) {
     EXPECT_FLOAT_EQ(gameRecord.spawnCountdown, 0.75f);
 }
 
+TEST_F(Flight, AStepThatIsNoNumberChangesNothingAndAHugeOneEndsWithAFullField) {
+    stepFlight(NAN);
+    stepFlight(INFINITY);
+    EXPECT_EQ(gameRecord.craft.position.x, 0.0f);
+    EXPECT_EQ(gameRecord.score, 0.0f);
+    stepFlight(1.0e30f);  // due spawns without end: the loop stops at the field's capacity
+    EXPECT_EQ(gameRecord.obstacleCount, maxObstacles);
+}
+
 // Both solids are convex: a triangle faces outward when its winding's normal points away from
 // the inner point (0, centreY, 0).
 static int inwardTriangles(const Mesh& mesh, float centreY) {
