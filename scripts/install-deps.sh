@@ -11,9 +11,10 @@ packages=(
 for option in "$@"; do
     case "$option" in
     --tests)
-        packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick faketime desktop-file-utils
-            appstream)
+        packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick faketime
+            desktop-file-utils appstream)
         ;;
+    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
     # Only for regenerating Media/ with tools/media/generate.sh; the committed files suffice
     # for building, playing and testing.
     --media) packages+=(python3 python3-numpy python3-pil lame fonts-dejavu-core) ;;
