@@ -1,5 +1,4 @@
-// A real OpenGL window for tests that draw: opened once per test process through the game's own
-// display set-up, on the display the test runner provides (Xvfb). False without a display.
+// A window opened (once) through the game's own display set-up; false without a display.
 #pragma once
 
 #include <GL/gl.h>
@@ -18,16 +17,4 @@ inline bool openTestWindow(int width, int height) {
     displayConfig.aspectRatio = displayConfig.screenWidth / displayConfig.screenHeight;
     initDisplay();
     return displayConfig.screenSurface != nullptr;
-}
-
-// One pixel of the back buffer, (x, y) in window pixels from the top-left corner.
-struct Rgb {
-    int r, g, b;
-};
-inline Rgb readPixel(int x, int y) {
-    unsigned char px[4] = {};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(x, int(displayConfig.screenHeight) - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    return {px[0], px[1], px[2]};
 }

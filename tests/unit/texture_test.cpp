@@ -1,11 +1,11 @@
-// Pictures into textures, the atlas rectangles the interface and score font sample, and the
-// two views they are drawn in.
+// Pictures into textures, the atlas cells the interface and score font sample, and the views.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "game/game_record.h"
 #include "gfx/glyph_text.h"
@@ -13,44 +13,74 @@
 #include "interface/buttons.h"
 #include "interface/font.h"
 #include "tests/unit/gl_context.h"
-#include "tests/unit/png_writer.h"
 
 namespace {
 
-// Red then a half-transparent blue, as two RGBA texels, then the bytes per texel uploaded: red
-// stays red whatever order the surface keeps its bytes in (the display format keeps them blue
-// first), and a paletted file is widened with its transparent entry clear.
-TEST(TextureUpload, EveryPixelLayoutArrivesWithItsColoursAndAlphaAndAMissingFileWithNothing) {
+using Byte = unsigned char;
+using Bytes = std::vector<Byte>;
+
+void put32(Bytes& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(Byte(value >> shift));
+}
+
+void putChunk(Bytes& out, const char* type, Bytes data) {
+    put32(out, std::uint32_t(data.size()));
+    data.insert(data.begin(), type, type + 4);
+    std::uint32_t crc = ~0u;
+    for (Byte byte : data)
+        for (int bit = 0; bit < 8; ++bit, byte >>= 1)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - ((crc ^ byte) & 1u)));
+    out.insert(out.end(), data.begin(), data.end());
+    put32(out, ~crc);
+}
+
+// A PNG of two pixels in one row, stored uncompressed; paletted ones with entry 0 see-through.
+void writePng(const std::string& path, Byte colourType, Bytes row, const Bytes& palette) {
+    row.insert(row.begin(), 0);  // the row's filter: none
+    const std::uint32_t n = std::uint32_t(row.size());
+    Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes z = {0x78, 1, 1, Byte(n), Byte(n >> 8), Byte(~n), Byte(~n >> 8)};
+    std::uint32_t a = 1, b = 0;  // Adler-32
+    for (Byte byte : row) b = (b + (a = (a + byte) % 65521)) % 65521;
+    z.insert(z.end(), row.begin(), row.end());
+    put32(z, (b << 16) | a);
+    putChunk(file, "IHDR", {0, 0, 0, 2, 0, 0, 0, 1, 8, colourType, 0, 0, 0});
+    if (!palette.empty()) putChunk(file, "PLTE", palette);
+    if (!palette.empty()) putChunk(file, "tRNS", {0});
+    putChunk(file, "IDAT", z);
+    putChunk(file, "IEND", {});
+    std::ofstream(path) << std::string(file.begin(), file.end());
+}
+
+// Red, half-transparent blue: red stays red whatever order the surface keeps its bytes in (the
+// display format of the third keeps blue first); paletted files widen, entry 0 clear.
+TEST(TextureUpload, EveryPixelLayoutArrivesWithItsColoursAndAMissingFileWithNothing) {
     ASSERT_TRUE(openTestWindow(640, 480));
     EXPECT_EQ(loadTexture("/nonexistent/meshtexture.png", true), 0u);
     for (GLuint n = 1; n <= 64; ++n) EXPECT_FALSE(glIsTexture(n)) << "a missing file made " << n;
-    const PngImage rgba{2, 1, PngColour::Rgba, {255, 0, 0, 255, 0, 0, 255, 128}, {}, {}};
-    const PngImage images[] = {rgba,
-                               {2, 1, PngColour::Rgb, {255, 0, 0, 0, 0, 255}, {}, {}},
-                               rgba,
-                               {2, 1, PngColour::Paletted, {0, 1}, {1, 2, 3, 200, 100, 50}, {0}}};
-    const int want[][9] = {{255, 0, 0, 255, 0, 0, 255, 128, 4},
-                           {255, 0, 0, 255, 0, 0, 255, 255, 3},
-                           {255, 0, 0, 255, 0, 0, 255, 128, 4},
-                           {0, 0, 0, 0, 200, 100, 50, 255, 4}};
-    const std::string path = "/tmp/velmora-texture-" + std::to_string(getpid()) + ".png";
+    const Bytes rows[] = {{255, 0, 0, 255, 0, 0, 255, 128},
+                          {255, 0, 0, 0, 0, 255},
+                          {255, 0, 0, 255, 0, 0, 255, 128},
+                          {0, 1}};
+    const int want[][10] = {{6, 255, 0, 0, 255, 0, 0, 255, 128, 4},  // colour type, 2 texels, bytes
+                            {2, 255, 0, 0, 255, 0, 0, 255, 255, 3},
+                            {6, 255, 0, 0, 255, 0, 0, 255, 128, 4},
+                            {3, 0, 0, 0, 0, 200, 100, 50, 255, 4}};
+    const std::string path = "upload.png";  // in the build's own test folder
     for (int i = 0; i < 4; ++i) {
-        ASSERT_TRUE(writePng(path, images[i]));
-        interfaceSurface = loadImageSurface(path);  // the third goes up as the interface texture
+        writePng(path, Byte(want[i][0]), rows[i], i == 3 ? Bytes{1, 2, 3, 200, 100, 50} : Bytes{});
+        if (i == 2) interfaceSurface = loadImageSurface(path);
         ASSERT_NE(i == 2 ? makeInterfaceTexture() : loadTexture(path.c_str(), false), 0u);
-        unsigned char texels[8] = {};
+        Byte texels[8] = {};
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-        for (int k = 0; k < 8; ++k)
-            EXPECT_EQ(texels[k], want[i][k]) << "row " << i << " byte " << k;
-        GLint components = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &components);
-        EXPECT_EQ(components, want[i][8]) << "row " << i;
+        GLint bytes = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &bytes);
+        for (int k = 0; k < 9; ++k)
+            EXPECT_EQ(k < 8 ? texels[k] : bytes, want[i][k + 1]) << i << "," << k;
     }
-    std::remove(path.c_str());
 }
 
-// Corners lower-left, lower-right, upper-right, upper-left, in texels of the 1024 x 256
-// interface atlas or the 512 x 512 score font.
+// Corners lower-left, lower-right, upper-right, upper-left in texels (the last two the font's).
 TEST(AtlasCells, EachCellCoversItsRectangleUpright) {
     QuadTexCoords topPanel;
     interfaceTexCoords(&topPanel, 0, 120, 640, 60);
@@ -65,35 +95,29 @@ TEST(AtlasCells, EachCellCoversItsRectangleUpright) {
                                {20, 100, 40, 100, 40, 80, 20, 80},      // the frame's centre
                                {100, 80, 120, 80, 120, 60, 100, 60},    // lit top-right corner
                                {440, 120, 480, 120, 480, 60, 440, 60},  // the pointer
-                               {258, 30, 270, 30, 270, 2, 258, 2},      // score "0", inset 2
-                               {18, 62, 30, 62, 30, 34, 18, 34}};       // score "A"
+                               {258, 30, 270, 30, 270, 2, 258, 2},      // "0", inset 2
+                               {18, 62, 30, 62, 30, 34, 18, 34}};       // "A"
+    const float sizes[][2] = {{1024, 256}, {512, 512}};
     for (int i = 0; i < 7; ++i)
         for (int k = 0; k < 8; ++k)
-            EXPECT_EQ(cells[i]->uv[k] * (i >= 5  ? 512
-                                         : k % 2 ? 256
-                                                 : 1024),
-                      texels[i][k])
-                << "row " << i << " value " << k;
+            EXPECT_EQ(cells[i]->uv[k] * sizes[i / 5][k % 2], texels[i][k]) << i << "," << k;
     EXPECT_EQ(glyphWidth, 12.0f);
     EXPECT_EQ(glyphHeight, 28.0f);
 }
 
 using Point = std::array<double, 4>;
 
-// The point p through the current matrix `which`.
-Point through(GLenum which, const Point& p) {
+Point through(GLenum matrix, const Point& p) {
     float m[16];
-    glGetFloatv(which, m);
+    glGetFloatv(matrix, m);
     Point q{};
-    for (std::size_t r = 0; r < 4; ++r)
-        for (std::size_t k = 0; k < 4; ++k) q[r] += double(m[k * 4 + r]) * p[k];
+    for (std::size_t r = 0; r < 16; ++r) q[r % 4] += double(m[r]) * p[r / 4];
     return q;
 }
 
-// Worked out by hand: (4, 6, -2) lies (1, 2, 3) from the camera; turned by the yaw 1.1 about
-// y, then the pitch 0.3 about x, then the roll 0.2 about z, it ends at (2.71286, 2.35786,
-// 1.03965). Any other order of turns misses it by 0.04 or more.
-TEST(PerspectiveView, ModelViewMovesTheCameraToTheOriginThenTurnsYawPitchRoll) {
+// By hand: (4, 6, -2), (1, 2, 3) from the camera, turned by yaw 1.1 about y, pitch 0.3 about x,
+// then roll 0.2 about z, lands on (2.71286, 2.35786, 1.03965); any other order misses by 0.04.
+TEST(Views, PerspectiveTurnsYawPitchRollAfterTheMoveAndOverlayPixelsRunYDownward) {
     ASSERT_TRUE(openTestWindow(640, 480));
     gameRecord.camera.position = {3.0f, 4.0f, -5.0f};
     gameRecord.camera.rotation.z = 0.2f;
@@ -101,11 +125,6 @@ TEST(PerspectiveView, ModelViewMovesTheCameraToTheOriginThenTurnsYawPitchRoll) {
     const Point want = {2.71286, 2.35786, 1.03965, 1},
                 got = through(GL_MODELVIEW_MATRIX, {4, 6, -2, 1});
     for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(got[i], want[i], 1e-4) << "coordinate " << i;
-}
-
-TEST(OverlayView, WindowPixelsMapToCornersAndCentreWithYDownward) {
-    ASSERT_TRUE(openTestWindow(640, 480));
-    setPerspectiveView(0.3f, 0.2f, 50.0f);  // must leave no trace
     setOverlayView(0.0f, 0.0f);
     const double rows[][4] = {
         {0, 0, -1, 1}, {320, 240, 0, 0}, {640, 480, 1, -1}, {160, 360, -0.5, -0.5}};
