@@ -1,156 +1,118 @@
-# Shared by the end-to-end tests: each test sources this, gets its own Xvfb on a free display
-# and a scratch working directory, runs the real game there and drives it with xdotool.
-# Only the processes started here are ended, by PID.
+# Sourced by each end-to-end test: a private Xvfb, a scratch working directory, the real game
+# run there and driven with xdotool. Only the processes started here are ended, by PID.
 set -euo pipefail
 
 : "${VELMORA_SOURCE_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
 : "${VELMORA_BIN:=$VELMORA_SOURCE_DIR/build/velmora}"
 : "${WM_CLOSE_BIN:=$VELMORA_SOURCE_DIR/build/tests/wm_close}"
+: "${VELMORA_BUILD_DIR:=$(dirname "$VELMORA_BIN")}"
+SWAPCOUNT_LIB=$VELMORA_BUILD_DIR/bench/libswapcount.so  # preloaded, counts presented frames
 
-E2E_TMP=$(mktemp -d /tmp/velmora-e2e.XXXXXX)
-WORKDIR=$E2E_TMP/work
-XVFB_PID=
-GAME_PID=
-GAME_WINDOW=
-GAME_STATUS=
-FAILURES=0
+E2E_TMP=$(mktemp -d /tmp/velmora-e2e.XXXXXX) && chmod 711 "$E2E_TMP"  # reachable by any user
+WORKDIR=$E2E_TMP/work SWAPS=$E2E_TMP/swaps FAILURES=0
+XVFB_PID='' GAME_PID='' GAME_WINDOW='' GAME_STATUS='' GAME_USER='' GAME_PRELOAD=''
 
 e2e_cleanup() {
-    [ -n "$GAME_PID" ] && kill -9 "$GAME_PID" 2>/dev/null || true
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
-    wait 2>/dev/null || true
+    kill -9 $GAME_PID 2>/dev/null || true
+    kill $XVFB_PID 2>/dev/null && wait 2>/dev/null || true
     rm -rf "$E2E_TMP"
 }
 trap e2e_cleanup EXIT
 
-fail() {
-    echo "FAIL: $*" >&2
-    FAILURES=$((FAILURES + 1))
-}
-
-check() {  # check "description" command...
-    local what=$1
-    shift
-    if "$@"; then echo "ok: $what"; else fail "$what"; fi
-}
-
-# Ends the test: exit 1 when any check failed.
-finish() {
-    if [ "$FAILURES" -gt 0 ]; then
-        echo "$FAILURES check(s) failed"
-        exit 1
-    fi
-    echo "all checks passed"
-}
+fail() { echo "FAIL: $*" >&2; FAILURES=$((FAILURES + 1)); }
+check() { if "${@:2}"; then echo "ok: $1"; else fail "$1"; fi; }  # check "what" command...
+# finish: ends the test, with status 1 when a check failed.
+finish() { [ $FAILURES = 0 ] || { echo "$FAILURES checks failed" && exit 1; } && echo all passed; }
 
 # start_xvfb [WIDTHxHEIGHTxDEPTH]: a private X server; exports DISPLAY.
 start_xvfb() {
-    local screen=${1:-1280x1024x24}
-    local fifo=$E2E_TMP/displayfd
-    mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 "$screen" -noreset -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-    XVFB_PID=$!
     local number
-    read -r -t 20 number <"$fifo" || { echo "Xvfb did not start" >&2; exit 1; }
+    mkfifo "$E2E_TMP/displayfd"
+    Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" -noreset -nolisten tcp \
+        3>"$E2E_TMP/displayfd" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    read -r -t 20 number <"$E2E_TMP/displayfd" || { echo "Xvfb did not start" >&2; exit 1; }
     export DISPLAY=:$number
 }
 
-# make_workdir [settings text]: a working directory with the source tree's Media and the
-# given settings.ini (640 x 480 window by default).
+# make_workdir [settings text]: the source tree's Media and that settings.ini (640 x 480).
 make_workdir() {
-    local settings=${1-"screenw=640
-screenh=480"}
     mkdir -p "$WORKDIR"
     cp -r "$VELMORA_SOURCE_DIR/Media" "$WORKDIR/Media"
-    printf '%s\n' "$settings" >"$WORKDIR/settings.ini"
+    printf '%s\n' "${1-$'screenw=640\nscreenh=480'}" >"$WORKDIR/settings.ini"
 }
 
-# start_game [env assignments...]: runs the game in $WORKDIR, stdout and stderr to files.
+# start_game [env arguments...]: the game in $WORKDIR, its output to files, its frames counted,
+# $GAME_PRELOAD preloaded; as the user $GAME_USER when set (root reads even mode 000).
 start_game() {
-    (cd "$WORKDIR" && exec env "$@" "$VELMORA_BIN" >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
-    GAME_PID=$!
-    GAME_STATUS=
+    local as=() count=(LD_PRELOAD="$GAME_PRELOAD")
+    [ -z "$GAME_USER" ] || as=(setpriv --reuid="$GAME_USER" --regid="$GAME_USER" --clear-groups
+        env -i DISPLAY="$DISPLAY" HOME=/nonexistent)
+    if [ -e "$SWAPCOUNT_LIB" ]; then
+        install -m 666 /dev/null "$SWAPS"
+        count=(LD_PRELOAD="$SWAPCOUNT_LIB $GAME_PRELOAD" SWAPCOUNT_FILE="$SWAPS")
+    fi
+    (cd "$WORKDIR" && exec "${as[@]}" env "$@" "${count[@]}" "$VELMORA_BIN" \
+        >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
+    GAME_PID=$! GAME_STATUS=
 }
 
-# wait_window [seconds]: sets GAME_WINDOW to the game's top-level window once it is mapped.
+frames() {  # the frames presented so far (a great many when they are not counted)
+    [ -e "$SWAPS" ] && { od -An -td8 -N8 "$SWAPS" | grep -o '[0-9]*' || echo 0; } || echo 999
+}
+
+# wait_frames COUNT [seconds]: until the game has presented COUNT frames in all.
+wait_frames() {
+    local i
+    for ((i = 0; i < ${2:-15} * 20; i++)); do
+        [ "$(frames)" -ge "$1" ] && return 0
+        kill -0 "$GAME_PID" 2>/dev/null && sleep 0.05 || return 1
+    done
+    return 1
+}
+
+# wait_window [seconds]: sets GAME_WINDOW once frames come. A zero size in the settings first
+# opens a provisional window of the desktop's size, gone by then: the OpenGL window replaced it.
 wait_window() {
-    local limit=$((${1:-15} * 10)) i
-    for ((i = 0; i < limit; i++)); do
-        GAME_WINDOW=$(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null | head -n 1 || true)
-        [ -z "$GAME_WINDOW" ] && GAME_WINDOW=$(xdotool search --onlyvisible --name . 2>/dev/null | head -n 1 || true)
-        if [ -n "$GAME_WINDOW" ]; then
-            sleep 0.3  # let the first frames be presented
-            return 0
-        fi
-        kill -0 "$GAME_PID" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
-
-# wait_exit [seconds]: waits for the game to end; sets GAME_STATUS (124 on time-out).
-wait_exit() {
-    local limit=$((${1:-10} * 10)) i
-    for ((i = 0; i < limit; i++)); do
-        if ! kill -0 "$GAME_PID" 2>/dev/null; then
-            set +e
-            wait "$GAME_PID"
-            GAME_STATUS=$?
-            set -e
-            GAME_PID=
-            return 0
-        fi
-        sleep 0.1
-    done
-    GAME_STATUS=124
-    return 1
-}
-
-# close_window: the window manager's close button (WM_DELETE_WINDOW).
-close_window() { "$WM_CLOSE_BIN" "$GAME_WINDOW"; }
-
-# hold_key KEY [seconds]: key down, wait, key up (a one-shot press would fall within one frame).
-hold_key() {
-    xdotool keydown "$1"
-    sleep "${2:-0.1}"
-    xdotool keyup "$1"
-}
-
-# move_pointer X Y: pointer to window pixel (X, Y).
-move_pointer() { xdotool mousemove --window "$GAME_WINDOW" "$1" "$2"; }
-
-# click_at X Y [button]: pointer there, button down, ~100 ms, up.
-click_at() {
-    move_pointer "$1" "$2"
-    sleep 0.1
-    xdotool mousedown "${3:-1}"
-    sleep 0.1
-    xdotool mouseup "${3:-1}"
-}
-
-# screenshot FILE: the game's window as PNG.
-screenshot() { import -window "$GAME_WINDOW" "$1"; }
-
-# pixel FILE X Y: prints "R G B" (0-255) of one pixel of a screenshot.
-pixel() {
-    convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -n 1 |
-        sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
-}
-
-# printed_nothing: the game wrote nothing to stdout or stderr.
-printed_nothing() { [ ! -s "$E2E_TMP/stdout" ] && [ ! -s "$E2E_TMP/stderr" ]; }
-
-# wait_settled_window [seconds]: like wait_window, for a game that may first open a provisional
-# window (a zero size in the settings makes it take the desktop's size from a plain window
-# that the OpenGL window then replaces): GAME_WINDOW ends as the window that is still there.
-wait_settled_window() {
-    wait_window "$@" || return 1
-    local i latest
+    local i
+    wait_frames 2 "${1:-15}" || return 1
     for ((i = 0; i < 50; i++)); do
-        latest=$(xdotool search --onlyvisible --name . 2>/dev/null | tail -n 1 || true)
-        if [ -n "$latest" ] && [ "$latest" = "$GAME_WINDOW" ]; then return 0; fi
-        GAME_WINDOW=$latest
-        sleep 0.2
+        GAME_WINDOW=$(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null | tail -1 || true)
+        [ -z "$GAME_WINDOW" ] || { [ -e "$SWAPS" ] || sleep 1; return 0; }  # uncounted: wait
+        kill -0 "$GAME_PID" 2>/dev/null && sleep 0.1 || return 1
     done
     return 1
+}
+
+# wait_exit [seconds]: sets GAME_STATUS once the game has ended; past the time, kills it and
+# fails, GAME_STATUS 124.
+wait_exit() {
+    local i late=
+    [ -n "$GAME_PID" ] || return 0
+    for ((i = ${1:-10} * 10; i > 0; i--)); do kill -0 $GAME_PID 2>/dev/null || break; sleep .1; done
+    kill -9 $GAME_PID 2>/dev/null && late=124
+    wait $GAME_PID 2>/dev/null && GAME_STATUS=0 || GAME_STATUS=${late:-$?}
+    GAME_PID=
+    [ -z "$late" ]
+}
+
+close_window() { "$WM_CLOSE_BIN" "$GAME_WINDOW"; }  # the window manager's close button
+closes_with_0() { close_window && wait_exit 15 && [ "$GAME_STATUS" = 0 ]; }
+
+# Keys and buttons are held ~100 ms: a one-shot press would fall within one frame.
+hold_key() { xdotool keydown "$1" sleep "${2:-0.1}" keyup "$1"; }  # hold_key KEY [seconds]
+move_pointer() { xdotool mousemove --window "$GAME_WINDOW" "$1" "$2"; }  # to window pixel X Y
+click_at() { move_pointer "$1" "$2" && xdotool sleep 0.1 mousedown 1 sleep 0.1 mouseup 1; }
+
+# screenshot FILE: the game's window as PNG; fails, rather than hangs, once the window is gone.
+screenshot() { timeout 10 import -window "$GAME_WINDOW" "$1"; }
+
+# pixel FILE X Y: prints "R G B" (0-255) of one pixel of a picture.
+pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -tu1 | xargs; }
+
+# printed_nothing: the game wrote nothing to stdout or stderr (else shows what it wrote).
+printed_nothing() { ! head -qc 300 "$E2E_TMP"/std{out,err} | grep '' >&2; }
+
+holds_one_integer() {  # holds_one_integer FILE: digits, one line end, nothing else
+    grep -qxE -- '-?[0-9]+' "$1" && [ "$(wc -l <"$1")" = 1 ] && [ -z "$(tail -c 1 "$1")" ]
 }

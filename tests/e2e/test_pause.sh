@@ -3,103 +3,53 @@
 # black screen, the panels show the dashboard's artwork, the game's pointer sits with its hot
 # spot on the mouse, "Resume game" lets the run go on, and "Exit" ends the game with status 0.
 source "$(dirname "$0")/lib.sh"
-
-start_xvfb 1280x1024x24
+start_xvfb
 make_workdir
-DASHBOARD=$WORKDIR/Media/dashboard.png
+T=$E2E_TMP
 
-# region_over_black X Y W H OUT: that rectangle of the dashboard, drawn over black the way the
-# blending does it.
-region_over_black() {
-    convert "$DASHBOARD" -crop "$3x$4+$1+$2" +repage -background black -alpha remove -alpha off \
-        "$5"
+# cut IMAGE X Y W H OUT: that rectangle of an image (of the dashboard: over black, as blended).
+cut() { convert "$1" -crop "$4x$5+$2+$3" +repage -background black -alpha remove "$6"; }
+want() { cut "$WORKDIR/Media/dashboard.png" "$@"; }
+# same A B [rectangles...]: the images match within rounding once those rectangles (where text
+# lies) are blacked out in both.
+same() {
+    local masks=(-alpha off -fill black) r
+    for r in "${@:3}"; do masks+=(-draw "rectangle $r"); done
+    convert "$1" "${masks[@]}" "$T/a.png" && convert "$2" "${masks[@]}" "$T/b.png"
+    [ "$(compare -metric AE -fuzz 1% "$T/a.png" "$T/b.png" null: 2>&1 || true)" = 0 ]
 }
+# lit SHOT: a pixel where the run is drawn (0,200 to 560,410) is not black.
+lit() { [ "$(convert "$1" -crop 560x210+0+200 -format '%[fx:maxima]' info:)" != 0 ]; }
 
-# same_picture A B [rectangles...]: the two images match (within rounding) once the given
-# rectangles, where text lies, are blacked out in both.
-same_picture() {
-    local a=$1 b=$2 masks=() r differing
-    shift 2
-    for r in "$@"; do masks+=(-draw "rectangle $r"); done
-    convert "$a" -alpha off -fill black "${masks[@]}" "$E2E_TMP/a.png"
-    convert "$b" -alpha off -fill black "${masks[@]}" "$E2E_TMP/b.png"
-    differing=$(compare -metric AE -fuzz 1% "$E2E_TMP/a.png" "$E2E_TMP/b.png" null: 2>&1) || true
-    [ "$differing" = 0 ] || { echo "  $differing pixels differ" >&2; return 1; }
-}
-
-not() { ! "$@"; }
-
-# crop_shot SHOT X Y W H OUT
-crop_shot() { convert "$1" -crop "$4x$5+$2+$3" +repage "$6"; }
-
-# all_black SHOT X Y W H: no lit pixel in that rectangle.
-all_black() {
-    [ "$(convert "$1" -crop "$4x$5+$2+$3" +repage -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)" = 0 ]
-}
-
-# differs SHOT_A SHOT_B X Y W H: the rectangle changed between the two shots.
-differs() {
-    crop_shot "$1" "$3" "$4" "$5" "$6" "$E2E_TMP/da.png"
-    crop_shot "$2" "$3" "$4" "$5" "$6" "$E2E_TMP/db.png"
-    ! same_picture "$E2E_TMP/da.png" "$E2E_TMP/db.png"
-}
-
-# The first pillars reach the craft about 1.3 s into a run; the run is kept shorter than that
-# (paused at once, looked at soon after resuming), so it cannot have crashed meanwhile.
+# The first pillars reach the craft about 1.3 s into a run: paused at once and looked at soon
+# after resuming, the run cannot have crashed meanwhile.
 start_game SDL_AUDIODRIVER=dummy
 wait_window || { fail "no window"; finish; }
-move_pointer 600 300
-hold_key a  # leaves the splash
-sleep 0.4
-hold_key a  # starts a run
-hold_key Escape
-sleep 1  # 20 frames take at least 320 ms
-screenshot "$E2E_TMP/shown.png"
-sleep 0.3
-screenshot "$E2E_TMP/still.png"
-
-# The panels over black; text lies on rows 18-57 of the top panel (title and version from
-# column 15, date and time ending at 625) and rows 22-41 of the bottom one (the address).
-crop_shot "$E2E_TMP/shown.png" 0 0 640 60 "$E2E_TMP/top.png"
-region_over_black 0 120 640 60 "$E2E_TMP/top-want.png"
-check "top panel shows the dashboard's top panel" \
-    same_picture "$E2E_TMP/top.png" "$E2E_TMP/top-want.png" "10,18 104,57" "300,18 639,57"
-crop_shot "$E2E_TMP/shown.png" 0 420 640 60 "$E2E_TMP/bottom.png"
-region_over_black 0 180 640 60 "$E2E_TMP/bottom-want.png"
-check "bottom panel shows the dashboard's bottom panel" \
-    same_picture "$E2E_TMP/bottom.png" "$E2E_TMP/bottom-want.png" "10,22 204,41"
-check "the run is not drawn under the overlay" all_black "$E2E_TMP/shown.png" 0 200 560 210
-check "the run stands still while paused" \
-    same_picture "$E2E_TMP/shown.png" "$E2E_TMP/still.png" "300,18 639,57"
-check "a text lies on the panels" differs "$E2E_TMP/top.png" "$E2E_TMP/top-want.png" 0 0 640 60
+click_at 600 300 && sleep 0.4  # leaves the splash
+click_at 600 300                # starts a run
+hold_key Escape && sleep 1      # the keyboard follows the pointer; 20 frames take 320 ms or more
+screenshot "$T/shown.png"
+# The panels show the dashboard's over black; text lies on rows 18-57 of the top one (title and
+# version from column 15, date and time ending at 625), rows 22-41 of the bottom (the address).
+cut "$T/shown.png" 0 0 640 60 "$T/top.png" && want 0 120 640 60 "$T/top-want.png"
+cut "$T/shown.png" 0 420 640 60 "$T/bottom.png" && want 0 180 640 60 "$T/bottom-want.png"
+check "top panel" same "$T/top.png" "$T/top-want.png" "10,18 104,57" "300,18 639,57"
+check "bottom panel" same "$T/bottom.png" "$T/bottom-want.png" "10,22 204,41"
+check "the run is not drawn under the overlay" eval '! lit "$T/shown.png"'
 
 # The pointer image, 40 x 60, with its point (12, 10) on the mouse at (320, 300).
-move_pointer 320 300
-sleep 0.2
-screenshot "$E2E_TMP/pointer.png"
-crop_shot "$E2E_TMP/pointer.png" 308 290 40 60 "$E2E_TMP/pointer-got.png"
-region_over_black 440 60 40 60 "$E2E_TMP/pointer-want.png"
-check "the pointer's image lies with its hot spot on the mouse" \
-    same_picture "$E2E_TMP/pointer-got.png" "$E2E_TMP/pointer-want.png"
+move_pointer 320 300 && sleep 0.2 && screenshot "$T/pointer.png"
+cut "$T/pointer.png" 308 290 40 60 "$T/pointer-got.png" && want 440 60 40 60 "$T/pointer-want.png"
+check "the pointer's hot spot is on the mouse" same "$T/pointer-got.png" "$T/pointer-want.png"
 
-click_at 320 115  # "Resume game"
-sleep 0.5  # the slide-out takes 20 frames
-screenshot "$E2E_TMP/resumed1.png"
-sleep 0.2
-screenshot "$E2E_TMP/resumed2.png"
-check "after Resume game the run is drawn again" not all_black "$E2E_TMP/resumed1.png" 0 200 560 210
-check "after Resume game the run moves on" \
-    differs "$E2E_TMP/resumed1.png" "$E2E_TMP/resumed2.png" 0 0 640 480
+click_at 320 115 && sleep 0.5  # "Resume game"; the slide-out takes 20 frames
+screenshot "$T/resumed1.png" && sleep 0.2 && screenshot "$T/resumed2.png"
+check "after Resume game the run is drawn again" lit "$T/resumed1.png"
+check "after Resume game the run moves on" eval '! same "$T/resumed1.png" "$T/resumed2.png"'
 
-hold_key Escape
-sleep 1
-move_pointer 320 165
-sleep 0.2
-xdotool mousedown 1
-sleep 0.3  # a held click: the press alone counts
-xdotool mouseup 1
-wait_exit 10 || true
-check "Exit ends the game with status 0" [ "$GAME_STATUS" = 0 ]
-check "printed nothing" printed_nothing
-
+hold_key Escape && sleep 1
+move_pointer 320 165  # "Exit", held: the press alone counts
+xdotool sleep 0.2 mousedown 1 sleep 0.3 mouseup 1
+check "Exit ends the game with status 0, quietly" \
+    eval 'wait_exit 10 && [ "$GAME_STATUS" = 0 ] && printed_nothing'
 finish
