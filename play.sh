@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF >/dev/null
-cmake --build build --target velmora -j"$(nproc)" >/dev/null
-exec build/velmora
+cmake -S . -B build-play -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF >/dev/null
+cmake --build build-play --target velmora -j"$(nproc)" >/dev/null
+exec build-play/velmora
