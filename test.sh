@@ -6,4 +6,4 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh --tests
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_TESTS=ON >/dev/null
 cmake --build build -j"$(nproc)"
-scripts/with-xvfb.sh ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
+scripts/with-xvfb.sh ctest --test-dir build --no-tests=error --output-on-failure -j"$(nproc)" "$@"
