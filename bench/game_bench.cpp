@@ -136,22 +136,22 @@ BENCHMARK(BM_StepFlightSteadyField);
 
 // A full field as dense as the steady one is sparse: a step retires the ~46 pillars the camera
 // passed during the step before, and tests the other ~9,950.
-static void BM_StepFlightTenThousandLive(benchmark::State& state) {
+static void fillDenseField() {
     settleField();
     const float limit = gameRecord.camera.position.x - 5.0f;
     const float band = gameRecord.craft.position.x + 275.0f - limit + passedPerStep;
     const int retired = static_cast<int>(maxObstacles * passedPerStep / band);
     fillField(maxObstacles, retired, passedPerStep);
+}
+
+static void BM_StepFlightTenThousandLive(benchmark::State& state) {
+    fillDenseField();
     timeStepsFromSavedField(state);
 }
 BENCHMARK(BM_StepFlightTenThousandLive)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 static void BM_ShiftingRetirementTenThousandLive(benchmark::State& state) {
-    settleField();
-    const float limit = gameRecord.camera.position.x - 5.0f;
-    const float band = gameRecord.craft.position.x + 275.0f - limit + passedPerStep;
-    const int retired = static_cast<int>(maxObstacles * passedPerStep / band);
-    fillField(maxObstacles, retired, passedPerStep);
+    fillDenseField();
     timeStepsFromSavedField(state, Walk::ShiftingReference);
 }
 BENCHMARK(BM_ShiftingRetirementTenThousandLive)->UseManualTime()->Unit(benchmark::kMicrosecond);

@@ -1,26 +1,20 @@
 // Feeds arbitrary bytes to the high-score reader as "velmora.score": the high score becomes the
 // file's first integer (after white space) exactly when that integer fits an int, and stays as
 // it was otherwise.
-#include <unistd.h>
-
 #include <cctype>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
+#include "fuzz/scratch_folder.h"
 #include "game/game_record.h"
 #include "game/score.h"
 
 constexpr int untouched = 424242;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static char folder[] = "/tmp/velmora-score-fuzz.XXXXXX";
-    if (mkdtemp(folder) == nullptr || chdir(folder) != 0) std::abort();
-    std::atexit([] {
-        std::remove("velmora.score");
-        rmdir(folder);
-    });
+    enterScratchFolder(scoreFileName);
     return 0;
 }
 

@@ -3,8 +3,6 @@
 // carriage return before one dropped), at most 100 rows of 255 characters, reading stopping at
 // an over-long line, spaces removed, the last row with key= winning, the value the longest
 // decimal number after leading tabs, rounded once to single precision.
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -14,17 +12,13 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "fuzz/scratch_folder.h"
 
 static const char* const keys[] = {"screenw",    "screenh",      "screenbpp", "fullscreen",
                                    "showcursor", "antialiasing", "mipmapping"};
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static char folder[] = "/tmp/velmora-settings-fuzz.XXXXXX";
-    if (mkdtemp(folder) == nullptr || chdir(folder) != 0) std::abort();
-    std::atexit([] {
-        std::remove("settings.ini");
-        rmdir(folder);
-    });
+    enterScratchFolder("settings.ini");
     return 0;
 }
 
