@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
+#include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 
 #include "app/display.h"
 #include "game/game_record.h"
+#include "game/music_format.h"
 #include "game/scene.h"
 #include "gfx/glyph_text.h"
 #include "gfx/texture.h"
@@ -14,6 +16,33 @@ char gameTitle[256];
 
 constexpr float gameVersionNumber = 1.0f;
 constexpr int loopForever = -1;
+constexpr const char* musicFileName = "Media/music.mp3";
+// sdl12-compat, the SDL 1.2 interface carried by SDL 2, numbers itself 1.2.50 and up.
+constexpr int firstPatchOnSdl2 = 50;
+
+static bool resamplesSafely() {
+    const SDL_version* linked = SDL_Linked_Version();
+    return linked->major == 1 && linked->minor == 2 && linked->patch < firstPatchOnSdl2;
+}
+
+static bool deviceTakes(MusicFormat music) {
+    int rate = 0, channels = 0;
+    Uint16 format = 0;
+    return Mix_QuerySpec(&rate, &format, &channels) != 0 && rate == music.sampleRate &&
+           channels == music.channels;
+}
+
+void startMusic(const char* path) {
+    // Zeros (an unrecognised file) leave the rate and channels to the library's defaults, as do
+    // the zero sample format and buffer size always.
+    const MusicFormat music = readMusicFormat(path);
+    Mix_OpenAudio(music.sampleRate, 0, music.channels, 0);
+    // A device that insists on another rate would resample: on SDL 2 that overruns the
+    // decoder's buffer, so there the game stays silent instead.
+    if (music.sampleRate != 0 && !deviceTakes(music) && !resamplesSafely()) return;
+    gameRecord.music = Mix_LoadMUS(path);
+    Mix_PlayMusic(gameRecord.music, loopForever);
+}
 
 void loadGameAssets() {
     std::snprintf(gameTitle, sizeof gameTitle, "%s", "Velmora");
@@ -23,9 +52,6 @@ void loadGameAssets() {
     gameRecord.meshTexture = loadTexture("Media/meshtexture.png", displayConfig.mipmapping);
     prepareMeshTexCoords();
     buildGlyphTable();
-    // Zeros leave frequency, sample format, channels and buffer size to the library's defaults.
     // Without a device, or without the file, the handle stays null and nothing plays.
-    Mix_OpenAudio(0, 0, 0, 0);
-    gameRecord.music = Mix_LoadMUS("Media/music.mp3");
-    Mix_PlayMusic(gameRecord.music, loopForever);
+    startMusic(musicFileName);
 }

@@ -4,3 +4,5 @@
 extern char gameTitle[256];
 
 void loadGameAssets();
+// Opens the audio device at the music file's own rate and channels and loops the file.
+void startMusic(const char* path);
