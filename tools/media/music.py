@@ -17,9 +17,9 @@ GAP = 576 + 529 + 815  # LAME's start delay, the decoder's delay and LAME's end 
 TAIL = RATE * 3  # room past the end for the dry notes, which are cut by the final break
 
 A4 = 440.0
-# The game opens its audio at the mixer's default of 22050 Hz, and the mixer halves the rate by
-# dropping samples; everything above this would fold back as harsh, out-of-tune noise.
-TOP = 10000.0
+# The game mixes at the file's own 44.1 kHz, so the track may use the whole band: the edge from
+# here to 1.1 x TOP stays below the encoder's low-pass at 192 kbit/s and far from Nyquist.
+TOP = 17500.0
 
 
 def hz(midi):
