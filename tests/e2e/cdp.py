@@ -1,0 +1,389 @@
+#!/usr/bin/env python3
+"""A small DevTools-protocol client that drives Debian's chromium for the browser tests and the
+play benchmark. The browser talks over --remote-debugging-pipe (it reads NUL-terminated JSON on
+descriptor 3 and writes on 4), so the standard library is all this needs.
+
+Run as a program it keeps one browser and obeys one command per line on stdin, answering each
+with one line on stdout, "ok JSON" or "error TEXT", so that a shell script can drive it:
+
+    open URL              load a page, return once its load event has fired
+    reload                the same page again
+    eval JS               the value of a JavaScript expression (promises awaited)
+    wait SECONDS JS       until the expression is truthy: true, or false past the time
+    shot FILE             the canvas as the player sees it, a PNG at the canvas's own size
+    move X Y              the mouse to canvas pixel (X, Y)
+    click X Y [SECONDS]   a left click there, held (0.1 s by default)
+    press SELECTOR        a held left click on the middle of a page element
+    key NAME [SECONDS]    a key held (0.1 s by default): a d Left Right Up Down space Escape
+    log                   the console messages and uncaught errors since the last "log"
+    pid                   the browser's process id
+    quit                  close the browser
+
+    cdp.py --user-data-dir DIR [--tap-audio]
+
+--tap-audio puts an analyser between whatever the page plays and the speakers (see AUDIO_TAP):
+"eval velmoraSound(1000)" then measures a second of the mixed output.
+"""
+import base64
+import fcntl
+import json
+import os
+import subprocess
+import sys
+import threading
+import time
+import types
+
+FLAGS = [
+    "--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+    "--no-first-run", "--no-default-browser-check", "--disable-background-networking",
+    "--disable-component-update", "--disable-sync", "--disable-quic", "--disable-extensions",
+    "--disable-background-timer-throttling", "--disable-renderer-backgrounding",
+    "--disable-backgrounding-occluded-windows", "--window-size=1000,800",
+    "--remote-debugging-pipe",
+]
+
+# key name: (key, code, Windows virtual key code, text)
+KEYS = {
+    "a": ("a", "KeyA", 65, "a"),
+    "d": ("d", "KeyD", 68, "d"),
+    "Left": ("ArrowLeft", "ArrowLeft", 37, ""),
+    "Right": ("ArrowRight", "ArrowRight", 39, ""),
+    "Up": ("ArrowUp", "ArrowUp", 38, ""),
+    "Down": ("ArrowDown", "ArrowDown", 40, ""),
+    "space": (" ", "Space", 32, " "),
+    "Escape": ("Escape", "Escape", 27, ""),
+}
+
+# Every node the page connects to the speakers, and every media element it plays, is routed
+# through one analyser per audio context, which passes the sound on unchanged. velmoraSound(ms)
+# samples it for that long: the loudest sample and the root mean square, with the state of each
+# context and media element, so silence can be told from a context that never ran.
+AUDIO_TAP = r"""
+(() => {
+  const taps = new Map(), contexts = [], media = [];
+  const connect = AudioNode.prototype.connect, disconnect = AudioNode.prototype.disconnect;
+  const tapOf = (context) => {
+    if (!taps.has(context)) {
+      const analyser = context.createAnalyser();
+      analyser.fftSize = 2048;
+      connect.call(analyser, context.destination);
+      taps.set(context, analyser);
+      contexts.push(context);
+    }
+    return taps.get(context);
+  };
+  AudioNode.prototype.connect = function (target, ...rest) {
+    if (target instanceof AudioDestinationNode) {
+      connect.call(this, tapOf(target.context), ...rest);
+      return target;
+    }
+    return connect.call(this, target, ...rest);
+  };
+  AudioNode.prototype.disconnect = function (target, ...rest) {
+    if (target instanceof AudioDestinationNode) target = tapOf(target.context);
+    return disconnect.call(this, target, ...rest);
+  };
+  let mediaContext = null;
+  const play = HTMLMediaElement.prototype.play;
+  HTMLMediaElement.prototype.play = function () {
+    if (!media.includes(this)) {
+      mediaContext = mediaContext || new AudioContext();
+      media.push(this);
+      mediaContext.createMediaElementSource(this).connect(mediaContext.destination);
+    }
+    if (mediaContext.state !== "running") mediaContext.resume().catch(() => {});
+    return play.call(this);
+  };
+  window.velmoraSound = (ms) => new Promise((done) => {
+    let peak = 0, sum = 0, count = 0;
+    const sample = () => {
+      for (const analyser of taps.values()) {
+        const data = new Float32Array(analyser.fftSize);
+        analyser.getFloatTimeDomainData(data);
+        for (const v of data) { peak = Math.max(peak, Math.abs(v)); sum += v * v; count++; }
+      }
+    };
+    const timer = setInterval(sample, 40);
+    setTimeout(() => {
+      clearInterval(timer);
+      sample();
+      done({ peak, rms: count ? Math.sqrt(sum / count) : 0,
+             contexts: contexts.map((c) => c.state),
+             media: media.map((m) => (m.paused ? "paused" : "playing")) });
+    }, ms);
+  });
+})();
+"""
+
+# The canvas's content box in viewport pixels, and its own size in pixels.
+CANVAS_BOX = """(() => {
+  const c = document.getElementById("canvas"), r = c.getBoundingClientRect();
+  return { x: r.left + c.clientLeft, y: r.top + c.clientTop, w: c.clientWidth,
+           h: c.clientHeight, sx: window.scrollX, sy: window.scrollY,
+           cw: c.width, ch: c.height };
+})()"""
+
+browser = types.SimpleNamespace(proc=None, to_browser=None, next_id=0, replies={}, events={},
+                                cond=threading.Condition(), session=None, log=[])
+
+
+def _record(message):
+    method, params = message.get("method"), message.get("params", {})
+    line = None
+    if method == "Runtime.exceptionThrown":
+        details = params["exceptionDetails"]
+        line = "uncaught: " + details.get("exception", {}).get("description", details["text"])
+    elif method == "Runtime.consoleAPICalled":
+        words = [str(a.get("value", a.get("description", ""))) for a in params["args"]]
+        line = "console.%s: %s" % (params["type"], " ".join(words))
+    elif method == "Log.entryAdded":
+        entry = params["entry"]
+        line = "%s %s: %s %s" % (entry["source"], entry["level"], entry["text"],
+                                 entry.get("url", ""))
+    if line:
+        browser.log.append(line.strip())
+
+
+def _read(fd):
+    pending = b""
+    while True:
+        chunk = os.read(fd, 1 << 16)
+        if not chunk:
+            break
+        pending += chunk
+        *messages, pending = pending.split(b"\0")
+        with browser.cond:
+            for raw in messages:
+                message = json.loads(raw)
+                if "id" in message:
+                    browser.replies[message["id"]] = message
+                else:
+                    method = message.get("method")
+                    browser.events[method] = browser.events.get(method, 0) + 1
+                    _record(message)
+            browser.cond.notify_all()
+    os.close(fd)
+    with browser.cond:
+        browser.cond.notify_all()
+
+
+def send(method, params=None, timeout=30, session=True):
+    """One protocol call; its result, or RuntimeError with the browser's message."""
+    with browser.cond:
+        browser.next_id += 1
+        ident = browser.next_id
+    message = {"id": ident, "method": method, "params": params or {}}
+    if session and browser.session:
+        message["sessionId"] = browser.session
+    data = json.dumps(message).encode() + b"\0"
+    while data:
+        data = data[os.write(browser.to_browser, data):]
+    deadline = time.monotonic() + timeout
+    with browser.cond:
+        while ident not in browser.replies:
+            left = deadline - time.monotonic()
+            if left <= 0 or browser.proc.poll() is not None:
+                raise RuntimeError("no answer to %s" % method)
+            browser.cond.wait(left)
+        reply = browser.replies.pop(ident)
+    if "error" in reply:
+        raise RuntimeError("%s: %s" % (method, reply["error"].get("message")))
+    return reply.get("result", {})
+
+
+def wait_event(method, count, timeout):
+    """Until the browser has sent METHOD more than COUNT times in all."""
+    deadline = time.monotonic() + timeout
+    with browser.cond:
+        while browser.events.get(method, 0) <= count:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise RuntimeError("no %s within %g s" % (method, timeout))
+            browser.cond.wait(left)
+
+
+def launch(user_data_dir, chromium="chromium", tap_audio=False, stderr=None):
+    """Starts the browser with a page attached; the page's console is recorded from then on."""
+    commands, to_browser = os.pipe()  # the browser reads commands on its descriptor 3
+    from_browser, answers = os.pipe()  # and writes answers and events on 4
+
+    def descriptors():  # in the child, before exec: above 10 first, so neither clobbers the other
+        high = [fcntl.fcntl(fd, fcntl.F_DUPFD, 10) for fd in (commands, answers)]
+        for number, fd in zip((3, 4), high):
+            os.dup2(fd, number)
+            os.set_inheritable(number, True)
+
+    browser.proc = subprocess.Popen(
+        [chromium, *FLAGS, "--user-data-dir=" + user_data_dir, "about:blank"],
+        stdin=subprocess.DEVNULL, stdout=stderr or subprocess.DEVNULL,
+        stderr=stderr or subprocess.DEVNULL, preexec_fn=descriptors, close_fds=False)
+    os.close(commands)
+    os.close(answers)
+    browser.to_browser = to_browser
+    browser.session, browser.replies, browser.events, browser.log = None, {}, {}, []
+    threading.Thread(target=_read, args=(from_browser,), daemon=True).start()
+    deadline = time.monotonic() + 30
+    while True:
+        pages = [t for t in send("Target.getTargets")["targetInfos"] if t["type"] == "page"]
+        if pages or time.monotonic() > deadline:
+            break
+        time.sleep(0.1)
+    target = pages[0]["targetId"] if pages else send(
+        "Target.createTarget", {"url": "about:blank"})["targetId"]
+    browser.session = send("Target.attachToTarget",
+                           {"targetId": target, "flatten": True})["sessionId"]
+    for domain in ("Page", "Runtime", "Log"):
+        send(domain + ".enable")
+    if tap_audio:
+        send("Page.addScriptToEvaluateOnNewDocument", {"source": AUDIO_TAP})
+
+
+def close():
+    """Closes the browser; past ten seconds its process is killed."""
+    if not browser.proc:
+        return
+    try:
+        send("Browser.close", session=False, timeout=10)
+    except (RuntimeError, OSError):
+        pass
+    try:
+        browser.proc.wait(10)
+    except subprocess.TimeoutExpired:
+        browser.proc.kill()
+        browser.proc.wait()
+    os.close(browser.to_browser)
+    browser.proc = None
+
+
+def navigate(url, timeout=60):
+    loads = browser.events.get("Page.loadEventFired", 0)
+    result = send("Page.navigate", {"url": url})
+    if result.get("errorText"):
+        raise RuntimeError(result["errorText"])
+    wait_event("Page.loadEventFired", loads, timeout)
+
+
+def reload(timeout=60):
+    loads = browser.events.get("Page.loadEventFired", 0)
+    send("Page.reload")
+    wait_event("Page.loadEventFired", loads, timeout)
+
+
+def evaluate(expression, timeout=30):
+    """The value of a page expression; never counts as a user gesture."""
+    result = send("Runtime.evaluate", {"expression": expression, "returnByValue": True,
+                                       "awaitPromise": True}, timeout)
+    if "exceptionDetails" in result:
+        details = result["exceptionDetails"]
+        raise RuntimeError(details.get("exception", {}).get("description", details["text"]))
+    return result["result"].get("value")
+
+
+def wait_for(expression, seconds):
+    deadline = time.monotonic() + seconds
+    while True:
+        try:
+            if evaluate(expression):
+                return True
+        except RuntimeError:  # a page between two documents
+            pass
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.05)
+
+
+def _to_viewport(x, y):
+    box = evaluate(CANVAS_BOX)
+    return box["x"] + x * box["w"] / box["cw"], box["y"] + y * box["h"] / box["ch"]
+
+
+def screenshot(path):
+    """The canvas as composited on the page, at the canvas's own pixel size."""
+    box = evaluate(CANVAS_BOX)
+    clip = {"x": box["x"] + box["sx"], "y": box["y"] + box["sy"], "width": box["w"],
+            "height": box["h"], "scale": box["cw"] / box["w"]}
+    data = send("Page.captureScreenshot", {"format": "png", "clip": clip})["data"]
+    with open(path, "wb") as out:
+        out.write(base64.b64decode(data))
+
+
+def move(x, y):
+    vx, vy = _to_viewport(x, y)
+    send("Input.dispatchMouseEvent", {"type": "mouseMoved", "x": vx, "y": vy})
+
+
+def click(x, y, hold=0.1):
+    vx, vy = _to_viewport(x, y)
+    send("Input.dispatchMouseEvent", {"type": "mouseMoved", "x": vx, "y": vy})
+    event = {"x": vx, "y": vy, "button": "left", "clickCount": 1}
+    send("Input.dispatchMouseEvent", dict(event, type="mousePressed", buttons=1))
+    time.sleep(hold)
+    send("Input.dispatchMouseEvent", dict(event, type="mouseReleased", buttons=0))
+
+
+def key(name, hold=0.1):
+    key_name, code, number, text = KEYS[name]
+    event = {"key": key_name, "code": code, "windowsVirtualKeyCode": number,
+             "nativeVirtualKeyCode": number}
+    send("Input.dispatchKeyEvent",
+         dict(event, type="keyDown" if text else "rawKeyDown", text=text, unmodifiedText=text))
+    time.sleep(hold)
+    send("Input.dispatchKeyEvent", dict(event, type="keyUp"))
+
+
+def take_log():
+    lines, browser.log = browser.log, []
+    return lines
+
+
+def press(selector, hold=0.1):
+    box = evaluate("(() => { const r = document.querySelector(%s).getBoundingClientRect();"
+                   " return [r.left + r.width / 2, r.top + r.height / 2]; })()"
+                   % json.dumps(selector))
+    event = {"x": box[0], "y": box[1], "button": "left", "clickCount": 1}
+    send("Input.dispatchMouseEvent", {"type": "mouseMoved", "x": box[0], "y": box[1]})
+    send("Input.dispatchMouseEvent", dict(event, type="mousePressed", buttons=1))
+    time.sleep(hold)
+    send("Input.dispatchMouseEvent", dict(event, type="mouseReleased", buttons=0))
+
+
+# JavaScript is taken whole, the rest of the line after the command; other arguments are words.
+COMMANDS = {
+    "open": lambda rest: navigate(rest.strip()),
+    "reload": lambda rest: reload(),
+    "eval": lambda rest: evaluate(rest),
+    "wait": lambda rest: wait_for(rest.split(None, 1)[1], float(rest.split(None, 1)[0])),
+    "shot": lambda rest: screenshot(rest.strip()),
+    "move": lambda rest: move(*map(float, rest.split())),
+    "click": lambda rest: click(*map(float, rest.split())),
+    "press": lambda rest: press(rest.strip()),
+    "key": lambda rest: key(rest.split()[0], *map(float, rest.split()[1:])),
+    "log": lambda rest: take_log(),
+    "pid": lambda rest: browser.proc.pid,
+}
+
+
+def serve(user_data_dir, tap_audio):
+    launch(user_data_dir, tap_audio=tap_audio, stderr=open(user_data_dir + ".log", "ab"))
+    try:
+        for line in sys.stdin:
+            command, _, rest = line.strip().partition(" ")
+            if command == "quit":
+                break
+            try:
+                answer = "ok " + json.dumps(COMMANDS[command](rest))
+            except (RuntimeError, KeyError, IndexError, TypeError, ValueError,
+                    OSError) as problem:
+                answer = "error %s %s" % (type(problem).__name__, " ".join(str(problem).split()))
+            print(answer, flush=True)
+    finally:
+        close()
+        print("ok null", flush=True)
+
+
+if __name__ == "__main__":
+    arguments = sys.argv[1:]
+    if len(arguments) < 2 or arguments[0] != "--user-data-dir":
+        sys.exit(__doc__)
+    serve(arguments[1], "--tap-audio" in arguments)
