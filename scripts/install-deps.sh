@@ -13,6 +13,9 @@ for option in "$@"; do
     --tests)
         packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick faketime
             desktop-file-utils appstream)
+        # The browser build's end-to-end test: the compiler, the browser it drives, and python3
+        # for its DevTools client and the loopback server.
+        packages+=(emscripten chromium python3)
         ;;
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
     # Only for regenerating Media/ with tools/media/generate.sh; the committed files suffice
