@@ -7,6 +7,8 @@
 #include <GL/glu.h>
 #include <SDL/SDL.h>
 
+#include "app/platform.h"
+
 DisplayConfig displayConfig;
 
 constexpr double cameraFieldOfView = 45.0;
@@ -22,14 +24,6 @@ static bool sizeIsUsable(float size) {
 static void refuseMode() {
     SDL_Quit();
     std::exit(modeRefusedStatus);
-}
-
-// Debian's SDL 1.2 falls back to a text-mode driver when there is no X display; that driver
-// writes to the terminal and can never make an OpenGL mode, so unless the player chose a
-// driver, X11 is the only one worth trying.
-static void preferX11Driver() {
-    if (SDL_getenv("SDL_VIDEODRIVER") == nullptr)
-        SDL_putenv(const_cast<char*>("SDL_VIDEODRIVER=x11"));
 }
 
 static void requestMultisampling() {
@@ -71,9 +65,9 @@ static void setFixedState() {
 
 void initOpenGlDisplay() {
     DisplayConfig& config = displayConfig;
-    preferX11Driver();
+    chooseVideoDriver();
     if (SDL_Init(SDL_INIT_VIDEO) < 0) std::exit(videoFailedStatus);
-    SDL_WM_SetCaption(makerAddress, nullptr);
+    setWindowCaption(makerAddress);
     if (config.antialiasing) requestMultisampling();
     if (!sizeIsUsable(config.screenWidth) || !sizeIsUsable(config.screenHeight)) refuseMode();
     // A size below one pixel truncates to 0 as well; it too means the desktop's, or the OpenGL
@@ -96,5 +90,5 @@ void initDisplay() {
     config.screenHeight = static_cast<float>(config.screenSurface->h);
     config.colourDepth = config.screenSurface->format->BitsPerPixel;
     config.aspectRatio = config.screenWidth / config.screenHeight;
-    SDL_ShowCursor(config.showCursor ? SDL_ENABLE : SDL_DISABLE);
+    showSystemCursor(config.showCursor);
 }

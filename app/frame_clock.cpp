@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iterator>
 
-#include <SDL/SDL.h>
+#include "app/platform.h"
 
 FrameClock frameClock;
 
@@ -81,8 +81,8 @@ void buildClockTexts(const std::tm& local) {
 }
 
 void tickFrameClock() {
-    const std::uint32_t waitMs = stepFrameClock(SDL_GetTicks());
-    if (waitMs > 0) SDL_Delay(waitMs);
+    const std::uint32_t waitMs = stepFrameClock(frameClockTicks());
+    if (waitMs > 0) waitOutFrame(waitMs);
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     // Without a local time (the runtime failed to convert) the texts keep their last values.

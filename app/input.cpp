@@ -5,6 +5,8 @@
 
 #include <SDL/SDL.h>
 
+#include "app/platform.h"
+
 InputState inputState;
 
 constexpr ButtonState buttonUp = 0;
@@ -34,15 +36,15 @@ static int keySymbol(const SDL_Event& event) {
     return symbol;
 }
 
-static void takeKeyEvents(Uint32 mask, ButtonState state) {
+static void takeKeyEvents(QueuedEvents kind, ButtonState state) {
     SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, mask) > 0)
-        setEntry(inputState.keys, keySymbol(event), state);
+    while (takeQueuedEvent(&event, kind))
+        setEntry(inputState.keys, gameKeySymbol(keySymbol(event)), state);
 }
 
-static void takeButtonEvents(Uint32 mask, ButtonState state) {
+static void takeButtonEvents(QueuedEvents kind, ButtonState state) {
     SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, mask) > 0)
+    while (takeQueuedEvent(&event, kind))
         setEntry(inputState.mouseButtons, event.button.button, state);
 }
 
@@ -50,10 +52,10 @@ static void takeButtonEvents(Uint32 mask, ButtonState state) {
 // entry up, so such a short press is not seen.
 void pollInput() {
     ageDowns(inputState.keys);
-    takeKeyEvents(SDL_KEYDOWNMASK, buttonWentDown);
-    takeKeyEvents(SDL_KEYUPMASK, buttonUp);
+    takeKeyEvents(QueuedEvents::KeyDowns, buttonWentDown);
+    takeKeyEvents(QueuedEvents::KeyUps, buttonUp);
     ageDowns(inputState.mouseButtons);
-    takeButtonEvents(SDL_MOUSEBUTTONDOWNMASK, buttonWentDown);
-    takeButtonEvents(SDL_MOUSEBUTTONUPMASK, buttonUp);
+    takeButtonEvents(QueuedEvents::ButtonDowns, buttonWentDown);
+    takeButtonEvents(QueuedEvents::ButtonUps, buttonUp);
     SDL_GetMouseState(&inputState.pointerX, &inputState.pointerY);
 }

@@ -1,11 +1,8 @@
-#include <SDL/SDL.h>
-
 #include "app/main_loop.h"
+#include "app/platform.h"
 
 int main(int, char**) {
     startUp();
-    do runFrame();
-    while (!quitRequested);
-    SDL_Quit();
+    runFrameLoop();
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "app/display.h"
 #include "app/frame_clock.h"
 #include "app/input.h"
+#include "app/platform.h"
 #include "app/settings.h"
 #include "game/assets.h"
 #include "game/states.h"
@@ -29,7 +30,7 @@ static void drawPauseButtons() {
 
 static void drainEvents() {
     SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0)
+    while (takeQueuedEvent(&event, QueuedEvents::Any))
         if (event.type == SDL_QUIT) quitRequested = true;
 }
 
@@ -58,9 +59,9 @@ void runFrame() {
         drawPauseOverlay();
         drawPauseButtons();  // over the overlay, still clickable while it slides out
     }
-    pointerInWindow = (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0;
+    pointerInWindow = pointerOverWindow();
     if (firstFrameDone && pointerInWindow) drawPointer(inputState.pointerX, inputState.pointerY);
     firstFrameDone = true;
-    SDL_GL_SwapBuffers();
+    presentFrame();
     drainEvents();
 }

@@ -1,9 +1,10 @@
 #include "app/settings.h"
 
-#include <charconv>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/display.h"
@@ -86,39 +87,16 @@ static const char* scanNumber(const char* text) {
     return isDigit(*exponent) ? skipDigits(exponent) : mantissaEnd;
 }
 
-// Where the number's leading digit stands relative to the decimal point, roughly: enough to
-// tell a magnitude beyond single precision (positive) from one below it (negative). The
-// exponent is read with saturation so that a thousand exponent digits cannot overflow.
-static long numberOrder(const char* begin, const char* end) {
-    long order = 0;
-    bool seenNonZero = false, afterPoint = false;
-    const char* c = begin;
-    for (; c < end && *c != 'e' && *c != 'E'; ++c) {
-        if (*c == '.') afterPoint = true;
-        if (!isDigit(*c)) continue;
-        if (*c != '0') seenNonZero = true;
-        if (seenNonZero && !afterPoint) ++order;
-        if (!seenNonZero && afterPoint) --order;
-    }
-    if (c == end) return order;
-    const bool negative = c[1] == '-';
-    long exponent = 0;
-    for (++c; c < end; ++c)
-        if (isDigit(*c) && exponent < 100000) exponent = exponent * 10 + (*c - '0');
-    return negative ? order - exponent : order + exponent;
-}
-
-// The value of a number that scanNumber accepted, rounded once to single precision. Beyond
-// the float range it is infinite (which the display refuses as a size); below it, zero.
+// The value of a number that scanNumber accepted, rounded once to single precision: beyond the
+// float range it is infinite (which the display refuses as a size), below it zero. Only the
+// accepted characters are converted, since strtof alone would read "0x10" as 16. (Not
+// std::from_chars: the browser build's C++ library has no floating-point version of it.)
 static float numberValue(const char* begin, const char* end) {
-    const bool negative = *begin == '-';
-    if (*begin == '+' || *begin == '-') ++begin;
-    float value = 0.0f;
-    const auto [last, error] = std::from_chars(begin, end, value, std::chars_format::general);
-    (void)last;
-    if (error == std::errc::result_out_of_range)
-        value = numberOrder(begin, end) > 0 ? HUGE_VALF : 0.0f;
-    return negative ? -value : value;
+    char text[settingsLineSize];
+    const std::size_t length = std::min<std::size_t>(end - begin, sizeof text - 1);
+    std::memcpy(text, begin, length);
+    text[length] = '\0';
+    return std::strtof(text, nullptr);
 }
 
 static float readNumber(const char* text) {

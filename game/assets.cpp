@@ -6,6 +6,7 @@
 #include <SDL/SDL_mixer.h>
 
 #include "app/display.h"
+#include "app/platform.h"
 #include "game/game_record.h"
 #include "game/music_format.h"
 #include "game/scene.h"
@@ -17,14 +18,6 @@ char gameTitle[256];
 constexpr float gameVersionNumber = 1.0f;
 constexpr int loopForever = -1;
 constexpr const char* musicFileName = "Media/music.mp3";
-// sdl12-compat, the SDL 1.2 interface carried by SDL 2, numbers itself 1.2.50 and up.
-constexpr int firstPatchOnSdl2 = 50;
-
-static bool resamplesSafely() {
-    const SDL_version* linked = SDL_Linked_Version();
-    return linked->major == 1 && linked->minor == 2 && linked->patch < firstPatchOnSdl2;
-}
-
 static bool deviceTakes(MusicFormat music) {
     int rate = 0, channels = 0;
     Uint16 format = 0;
@@ -39,9 +32,10 @@ void startMusic(const char* path) {
     Mix_OpenAudio(music.sampleRate, 0, music.channels, 0);
     // A device that insists on another rate would resample: on SDL 2 that overruns the
     // decoder's buffer, so there the game stays silent instead.
-    if (music.sampleRate != 0 && !deviceTakes(music) && !resamplesSafely()) return;
+    if (music.sampleRate != 0 && !mixerResamplesSafely() && !deviceTakes(music)) return;
     gameRecord.music = Mix_LoadMUS(path);
-    Mix_PlayMusic(gameRecord.music, loopForever);
+    // The browser's mixer fails on a null handle instead of refusing it.
+    if (gameRecord.music != nullptr) Mix_PlayMusic(gameRecord.music, loopForever);
 }
 
 void loadGameAssets() {

@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 
 #include "app/display.h"
+#include "app/platform.h"
 #include "game/game_record.h"
 #include "gfx/glyph_text.h"
 #include "gfx/view.h"
@@ -124,8 +125,10 @@ static bool writeTempScoreFile(int highScore) {
 
 // Any failure leaves the old score file as it was and no temporary file behind.
 static void writeHighScore() {
-    if (writeTempScoreFile(gameRecord.highScore) && replaceFile(scoreTempFileName, scoreFileName))
+    if (writeTempScoreFile(gameRecord.highScore) && replaceFile(scoreTempFileName, scoreFileName)) {
+        scoreFileSaved();
         return;
+    }
     std::remove(scoreTempFileName);
 }
 

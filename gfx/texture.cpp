@@ -1,8 +1,8 @@
 #include "gfx/texture.h"
 
-#include <GL/glu.h>
 #include <SDL/SDL.h>
-#include <SDL/SDL_image.h>
+
+#include "app/platform.h"
 
 SDL_Surface* interfaceSurface;
 GLuint interfaceTexture;
@@ -46,13 +46,7 @@ void interfaceTexCoords(QuadTexCoords* dest, float x, float y, float width, floa
     }
 }
 
-SDL_Surface* loadImageSurface(std::string path) {
-    SDL_Surface* image = IMG_Load(path.c_str());
-    if (image == nullptr) return nullptr;
-    SDL_Surface* converted = SDL_DisplayFormatAlpha(image);
-    SDL_FreeSurface(image);
-    return converted;
-}
+SDL_Surface* loadImageSurface(std::string path) { return decodeImageWithAlpha(path.c_str()); }
 
 // Only 3- and 4-byte pixels reach here; red in the lowest byte means the bytes lie in
 // red-green-blue order, anything else is taken as blue first.
@@ -70,11 +64,6 @@ static void setWrapAndFilters(GLint minFilter) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
-static void uploadLevelZero(const SDL_Surface* surface, UploadFormat format) {
-    glTexImage2D(GL_TEXTURE_2D, 0, format.components, surface->w, surface->h, 0, format.layout,
-                 GL_UNSIGNED_BYTE, surface->pixels);
-}
-
 GLuint makeInterfaceTexture() {
     if (interfaceSurface == nullptr) return 0;
     const UploadFormat format = uploadFormatOf(interfaceSurface);
@@ -82,52 +71,19 @@ GLuint makeInterfaceTexture() {
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     setWrapAndFilters(GL_LINEAR);
-    uploadLevelZero(interfaceSurface, format);
+    uploadTextureImage(interfaceSurface, format.components, format.layout, false);
     return name;
 }
 
-// Paletted, grey and 16-bit images have no upload format of their own: they are redrawn into
-// 32-bit red-first pixels. The blit turns a colour key into transparent pixels (the new
-// surface starts zeroed) and every other pixel opaque.
-static SDL_Surface* widenToRgba(SDL_Surface* image) {
-#if SDL_BYTEORDER == SDL_LIL_ENDIAN
-    const Uint32 r = 0x000000FF, g = 0x0000FF00, b = 0x00FF0000, a = 0xFF000000;
-#else
-    const Uint32 r = 0xFF000000, g = 0x00FF0000, b = 0x0000FF00, a = 0x000000FF;
-#endif
-    SDL_Surface* wide = SDL_CreateRGBSurface(SDL_SWSURFACE, image->w, image->h, 32, r, g, b, a);
-    if (wide == nullptr) return nullptr;
-    SDL_SetAlpha(image, 0, SDL_ALPHA_OPAQUE);  // copy alpha as it is rather than blend it
-    if (SDL_BlitSurface(image, nullptr, wide, nullptr) != 0) {
-        SDL_FreeSurface(wide);
-        return nullptr;
-    }
-    return wide;
-}
-
-static SDL_Surface* loadUploadableImage(const char* path) {
-    SDL_Surface* image = IMG_Load(path);
-    if (image == nullptr || image->format->BytesPerPixel >= 3) return image;
-    SDL_Surface* wide = widenToRgba(image);
-    SDL_FreeSurface(image);
-    return wide;
-}
-
 GLuint loadTexture(const char* path, bool mipmaps) {
-    SDL_Surface* image = loadUploadableImage(path);
+    SDL_Surface* image = decodeImage(path);
     if (image == nullptr) return 0;
     const UploadFormat format = uploadFormatOf(image);
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-    if (mipmaps) {
-        setWrapAndFilters(GL_LINEAR_MIPMAP_LINEAR);
-        gluBuild2DMipmaps(GL_TEXTURE_2D, format.components, image->w, image->h, format.layout,
-                          GL_UNSIGNED_BYTE, image->pixels);
-    } else {
-        setWrapAndFilters(GL_LINEAR);
-        uploadLevelZero(image, format);
-    }
+    setWrapAndFilters(mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    uploadTextureImage(image, format.components, format.layout, mipmaps);
     SDL_FreeSurface(image);
     return name;
 }

@@ -2,6 +2,8 @@
 // With no texture at all every interface quad would come out as a solid white block (the
 // current colour, opaque), burying text and pointer alike; this keeps the overlay usable.
 
+#include <algorithm>
+
 #include <SDL/SDL.h>
 
 #include "interface/interface_startup.h"
@@ -27,10 +29,15 @@ constexpr unsigned braceLeft = 032623, bar = 022222, braceRight = 062326, tilde 
 constexpr int glyphScale = 3;               // 9 x 15 pixels inside the 20 x 20 cell
 constexpr int glyphLeft = 5, glyphTop = 2;  // inside the middle 10 columns of the cell
 
+// Pixel by pixel rather than with SDL_FillRect: the browser's SDL fills a canvas it keeps beside
+// the surface, not the pixels that the texture is made from.
 static void fillRect(SDL_Surface* atlas, int x, int y, int w, int h, Uint32 colour) {
-    SDL_Rect r = {static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
-                  static_cast<Uint16>(h)};
-    SDL_FillRect(atlas, &r, colour);
+    for (int row = std::max(y, 0); row < std::min(y + h, atlas->h); ++row) {
+        Uint32* line =
+            reinterpret_cast<Uint32*>(static_cast<Uint8*>(atlas->pixels) + row * atlas->pitch);
+        for (int column = std::max(x, 0); column < std::min(x + w, atlas->w); ++column)
+            line[column] = colour;
+    }
 }
 
 static unsigned glyphFor(int code) {
@@ -101,7 +108,7 @@ SDL_Surface* makeFallbackAtlas() {
         bigEndian ? 0x000000FF : 0xFF000000);
     if (atlas == nullptr) return nullptr;
     const SDL_PixelFormat* f = atlas->format;
-    SDL_FillRect(atlas, nullptr, SDL_MapRGBA(atlas->format, 0, 0, 0, 0));
+    fillRect(atlas, 0, 0, atlasWidth, atlasHeight, SDL_MapRGBA(f, 0, 0, 0, 0));
     drawGlyphs(atlas, SDL_MapRGBA(f, 255, 255, 255, 255));
     drawFrameStyle(atlas, 0, SDL_MapRGBA(f, 150, 150, 160, 255), SDL_MapRGBA(f, 40, 40, 50, 230));
     drawFrameStyle(atlas, 60, SDL_MapRGBA(f, 255, 210, 90, 255), SDL_MapRGBA(f, 70, 70, 110, 240));

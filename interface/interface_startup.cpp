@@ -1,5 +1,8 @@
 #include "interface/interface_startup.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include <SDL/SDL.h>
 
 #include "gfx/texture.h"
@@ -9,6 +12,18 @@
 
 constexpr int atlasWidth = 1024, atlasHeight = 256;
 
+// Row by row rather than by a blit: alpha arrives as it is, never blended onto the new surface,
+// and the browser's SDL blits only between the canvases it keeps beside its surfaces. What the
+// image does not cover stays transparent.
+static void copyIntoCorner(const SDL_Surface* image, SDL_Surface* atlas) {
+    std::memset(atlas->pixels, 0, static_cast<std::size_t>(atlas->pitch) * atlas->h);
+    const int rows = std::min(image->h, atlas->h);
+    const int rowBytes = std::min(image->w, atlas->w) * image->format->BytesPerPixel;
+    for (int row = 0; row < rows; ++row)
+        std::memcpy(static_cast<Uint8*>(atlas->pixels) + row * atlas->pitch,
+                    static_cast<const Uint8*>(image->pixels) + row * image->pitch, rowBytes);
+}
+
 SDL_Surface* atlasFromDashboard(const char* path) {
     SDL_Surface* image = loadImageSurface(path);
     if (image == nullptr) return nullptr;
@@ -16,14 +31,7 @@ SDL_Surface* atlasFromDashboard(const char* path) {
     SDL_Surface* atlas =
         SDL_CreateRGBSurface(image->flags, atlasWidth, atlasHeight, format->BitsPerPixel,
                              format->Rmask, format->Gmask, format->Bmask, format->Amask);
-    if (atlas != nullptr) {
-        // Without SDL_SRCALPHA the blit copies alpha as it is; with it, see-through pixels
-        // would be blended onto the new surface and lose their transparency.
-        SDL_SetAlpha(image, SDL_RLEACCEL, 0);
-        SDL_SetAlpha(atlas, SDL_RLEACCEL, 0);
-        SDL_Rect origin = {0, 0, 0, 0};
-        SDL_UpperBlit(image, nullptr, atlas, &origin);
-    }
+    if (atlas != nullptr) copyIntoCorner(image, atlas);
     SDL_FreeSurface(image);
     return atlas;
 }

@@ -1,0 +1,58 @@
+// The platform seam: the few things the desktop (SDL 1.2 and OpenGL 1.x on a window system) and
+// the browser (WebAssembly and WebGL in a page) do differently. Each function here has one
+// definition in platform_desktop.cpp and one in platform_web.cpp; the game around them is shared.
+#pragma once
+
+#include <cstdint>
+
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+
+// ---- the frame loop ----
+
+// Runs frames after start-up until the game quits, then shuts SDL down. The desktop returns only
+// then; the browser returns at once and runs each frame from the page's animation callback.
+void runFrameLoop();
+// Hands the finished frame to the window system or the page.
+void presentFrame();
+// Milliseconds on the frame clock's scale: SDL's ticks, or the time since the first frame.
+std::uint32_t frameClockTicks();
+// Makes the rest of a frame's minimum length pass before the next frame starts.
+void waitOutFrame(std::uint32_t waitMs);
+
+// ---- the window ----
+
+// Called before SDL's video starts: the video driver to use, where there is a choice.
+void chooseVideoDriver();
+void setWindowCaption(const char* caption);
+void showSystemCursor(bool shown);
+
+// ---- input ----
+
+enum class QueuedEvents { KeyDowns, KeyUps, ButtonDowns, ButtonUps, Any };
+
+// Takes the oldest queued event of that kind; false when there is none.
+bool takeQueuedEvent(SDL_Event* event, QueuedEvents kind);
+// The SDL 1.2 key symbol (the keys table's index) of a key event's symbol.
+int gameKeySymbol(int eventSymbol);
+bool pointerOverWindow();
+
+// ---- pictures ----
+
+// A picture file decoded into a software surface of 3- or 4-byte pixels; null when it can't be.
+SDL_Surface* decodeImage(const char* path);
+// The same with 32-bit pixels that carry alpha, as the interface atlas is built from.
+SDL_Surface* decodeImageWithAlpha(const char* path);
+// Fills the bound texture from the surface: level 0, and every smaller level when asked.
+// components is OpenGL 1.x's bytes per pixel, layout the order of the surface's bytes.
+void uploadTextureImage(const SDL_Surface* image, GLint components, GLenum layout, bool mipmaps);
+
+// ---- sound ----
+
+// Whether the mixer may play music whose rate or channels the audio device does not take.
+bool mixerResamplesSafely();
+
+// ---- storage ----
+
+// Called once the score file has been replaced: makes the new file outlast the process.
+void scoreFileSaved();

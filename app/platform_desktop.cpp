@@ -1,0 +1,122 @@
+// The desktop side of the platform seam: SDL 1.2 and OpenGL 1.x with GLU.
+#include "app/platform.h"
+
+#include <GL/glu.h>
+#include <SDL/SDL_image.h>
+
+#include "app/main_loop.h"
+
+// ---- the frame loop ----
+
+void runFrameLoop() {
+    do runFrame();
+    while (!quitRequested);
+    SDL_Quit();
+}
+
+void presentFrame() { SDL_GL_SwapBuffers(); }
+
+std::uint32_t frameClockTicks() { return SDL_GetTicks(); }
+
+void waitOutFrame(std::uint32_t waitMs) { SDL_Delay(waitMs); }
+
+// ---- the window ----
+
+// Debian's SDL 1.2 falls back to a text-mode driver when there is no X display; that driver
+// writes to the terminal and can never make an OpenGL mode, so unless the player chose a
+// driver, X11 is the only one worth trying.
+void chooseVideoDriver() {
+    if (SDL_getenv("SDL_VIDEODRIVER") == nullptr)
+        SDL_putenv(const_cast<char*>("SDL_VIDEODRIVER=x11"));
+}
+
+void setWindowCaption(const char* caption) { SDL_WM_SetCaption(caption, nullptr); }
+
+void showSystemCursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
+
+// ---- input ----
+
+static Uint32 eventMask(QueuedEvents kind) {
+    switch (kind) {
+        case QueuedEvents::KeyDowns:
+            return SDL_KEYDOWNMASK;
+        case QueuedEvents::KeyUps:
+            return SDL_KEYUPMASK;
+        case QueuedEvents::ButtonDowns:
+            return SDL_MOUSEBUTTONDOWNMASK;
+        case QueuedEvents::ButtonUps:
+            return SDL_MOUSEBUTTONUPMASK;
+        default:
+            return SDL_ALLEVENTS;
+    }
+}
+
+bool takeQueuedEvent(SDL_Event* event, QueuedEvents kind) {
+    return SDL_PeepEvents(event, 1, SDL_GETEVENT, eventMask(kind)) > 0;
+}
+
+int gameKeySymbol(int eventSymbol) { return eventSymbol; }
+
+bool pointerOverWindow() { return (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0; }
+
+// ---- pictures ----
+
+// Paletted, grey and 16-bit images have no upload format of their own: they are redrawn into
+// 32-bit red-first pixels. The blit turns a colour key into transparent pixels (the new
+// surface starts zeroed) and every other pixel opaque.
+static SDL_Surface* widenToRgba(SDL_Surface* image) {
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+    const Uint32 r = 0x000000FF, g = 0x0000FF00, b = 0x00FF0000, a = 0xFF000000;
+#else
+    const Uint32 r = 0xFF000000, g = 0x00FF0000, b = 0x0000FF00, a = 0x000000FF;
+#endif
+    SDL_Surface* wide = SDL_CreateRGBSurface(SDL_SWSURFACE, image->w, image->h, 32, r, g, b, a);
+    if (wide == nullptr) return nullptr;
+    SDL_SetAlpha(image, 0, SDL_ALPHA_OPAQUE);  // copy alpha as it is rather than blend it
+    if (SDL_BlitSurface(image, nullptr, wide, nullptr) != 0) {
+        SDL_FreeSurface(wide);
+        return nullptr;
+    }
+    return wide;
+}
+
+SDL_Surface* decodeImage(const char* path) {
+    SDL_Surface* image = IMG_Load(path);
+    if (image == nullptr || image->format->BytesPerPixel >= 3) return image;
+    SDL_Surface* wide = widenToRgba(image);
+    SDL_FreeSurface(image);
+    return wide;
+}
+
+SDL_Surface* decodeImageWithAlpha(const char* path) {
+    SDL_Surface* image = IMG_Load(path);
+    if (image == nullptr) return nullptr;
+    SDL_Surface* converted = SDL_DisplayFormatAlpha(image);
+    SDL_FreeSurface(image);
+    return converted;
+}
+
+void uploadTextureImage(const SDL_Surface* image, GLint components, GLenum layout, bool mipmaps) {
+    if (mipmaps)
+        gluBuild2DMipmaps(GL_TEXTURE_2D, components, image->w, image->h, layout, GL_UNSIGNED_BYTE,
+                          image->pixels);
+    else
+        glTexImage2D(GL_TEXTURE_2D, 0, components, image->w, image->h, 0, layout, GL_UNSIGNED_BYTE,
+                     image->pixels);
+}
+
+// ---- sound ----
+
+// sdl12-compat, the SDL 1.2 interface carried by SDL 2, numbers itself 1.2.50 and up. It
+// resamples music into a buffer too small for the result.
+constexpr int firstPatchOnSdl2 = 50;
+
+bool mixerResamplesSafely() {
+    const SDL_version* linked = SDL_Linked_Version();
+    return linked->major == 1 && linked->minor == 2 && linked->patch < firstPatchOnSdl2;
+}
+
+// ---- storage ----
+
+// The file system keeps what was renamed into place; nothing more to do.
+void scoreFileSaved() {}

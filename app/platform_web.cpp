@@ -1,0 +1,213 @@
+// The browser side of the platform seam: WebAssembly built by emscripten, drawing through WebGL
+// (with its fixed-function emulation), one frame per animation frame of the page. Its partner
+// app/platform_web.js restores the saved score before the game starts and keeps it afterwards.
+#define GL_GLEXT_PROTOTYPES
+
+#include "app/platform.h"
+
+#include <cstring>
+
+#include <GL/glext.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include "app/main_loop.h"
+
+// The compiler's image decoder (linked with -sSTB_IMAGE): plain pixels in ordinary memory.
+extern "C" {
+unsigned char* stbi_load(const char* path, int* width, int* height, int* channels, int wanted);
+void stbi_image_free(void* pixels);
+}
+
+// ---- the frame loop ----
+
+static double firstFrameStartMs = -1.0;
+static std::uint32_t nextFrameDueMs;
+
+EM_JS(void, countPresentedFrame, (), {
+    if (!Module['velmoraFrames']) Module['velmoraFirstFrameAt'] = performance.now();
+    Module['velmoraFrames'] = (Module['velmoraFrames'] || 0) + 1;
+});
+
+EM_JS(void, announceGameEnded, (), {
+    if (Module['onGameEnded']) Module['onGameEnded']();
+});
+
+// The clock starts with the first frame, not when SDL started: downloading and start-up take
+// seconds in a browser, and the splash's 5 s are the game's own.
+std::uint32_t frameClockTicks() {
+    return static_cast<std::uint32_t>(emscripten_get_now() - firstFrameStartMs);
+}
+
+// The page may not be held up: the wait is made by letting animation frames pass until the
+// frame clock's planned end, so on a display faster than 60 Hz frames still come at most every
+// 16 ms.
+void waitOutFrame(std::uint32_t waitMs) { nextFrameDueMs = frameClockTicks() + waitMs; }
+
+static bool frameDue() {
+    return static_cast<std::int32_t>(frameClockTicks() - nextFrameDueMs) >= 0;
+}
+
+static void endGame() {
+    emscripten_cancel_main_loop();
+    SDL_Quit();
+    announceGameEnded();
+}
+
+static void runDueFrame() {
+    if (firstFrameStartMs < 0.0) firstFrameStartMs = emscripten_get_now();
+    if (!frameDue()) return;
+    runFrame();
+    if (quitRequested) endGame();
+}
+
+static void watchPointer();
+
+void runFrameLoop() {
+    watchPointer();
+    emscripten_set_main_loop(runDueFrame, 0, false);
+}
+
+// The browser shows what was drawn once the animation frame's callback returns.
+void presentFrame() {
+    SDL_GL_SwapBuffers();
+    countPresentedFrame();
+}
+
+// ---- the window ----
+
+void chooseVideoDriver() {}
+
+// The page keeps its own title.
+void setWindowCaption(const char*) {}
+
+EM_JS(void, setCanvasCursor, (int shown),
+      { Module['canvas'].style.cursor = shown ? 'default' : 'none'; });
+
+void showSystemCursor(bool shown) { setCanvasCursor(shown); }
+
+// ---- input ----
+
+static bool pointerInsideCanvas;
+
+static EM_BOOL pointerEntered(int, const EmscriptenMouseEvent*, void*) {
+    pointerInsideCanvas = true;
+    return EM_FALSE;
+}
+
+static EM_BOOL pointerLeft(int, const EmscriptenMouseEvent*, void*) {
+    pointerInsideCanvas = false;
+    return EM_FALSE;
+}
+
+// The browser's SDL reports the pointer as inside only while it is locked; the canvas's own
+// events tell. A move counts as well: the pointer may rest on the canvas when the game starts.
+static void watchPointer() {
+    emscripten_set_mouseenter_callback("#canvas", nullptr, EM_FALSE, pointerEntered);
+    emscripten_set_mousemove_callback("#canvas", nullptr, EM_FALSE, pointerEntered);
+    emscripten_set_mouseleave_callback("#canvas", nullptr, EM_FALSE, pointerLeft);
+}
+
+bool pointerOverWindow() { return pointerInsideCanvas; }
+
+static Uint32 eventType(QueuedEvents kind) {
+    switch (kind) {
+        case QueuedEvents::KeyDowns:
+            return SDL_KEYDOWN;
+        case QueuedEvents::KeyUps:
+            return SDL_KEYUP;
+        case QueuedEvents::ButtonDowns:
+            return SDL_MOUSEBUTTONDOWN;
+        default:
+            return SDL_MOUSEBUTTONUP;
+    }
+}
+
+// Taking any event polls, which also drops what SDL_PeepEvents would leave queued for ever
+// (pointer moves that it judges empty).
+bool takeQueuedEvent(SDL_Event* event, QueuedEvents kind) {
+    if (kind == QueuedEvents::Any) return SDL_PollEvent(event) != 0;
+    const Uint32 type = eventType(kind);
+    return SDL_PeepEvents(event, 1, SDL_GETEVENT, type, type) > 0;
+}
+
+// Keys that type no character carry 1024 plus their scan code in the browser's SDL, as in
+// SDL 2; the game's table is indexed by SDL 1.2's symbols.
+constexpr int scanCodeKey = 1 << 10;
+
+struct KeyRename {
+    int firstScanCode, lastScanCode;
+    int firstGameSymbol;
+};
+
+constexpr KeyRename renamedKeys[] = {
+    {79, 79, 275},    // right
+    {80, 80, 276},    // left
+    {81, 81, 274},    // down
+    {82, 82, 273},    // up
+    {73, 74, 277},    // insert, home
+    {75, 75, 280},    // page up
+    {77, 77, 279},    // end
+    {78, 78, 281},    // page down
+    {58, 69, 282},    // F1 to F12
+    {89, 97, 257},    // keypad 1 to 9
+    {98, 98, 256},    // keypad 0
+    {83, 83, 300},    // num lock
+    {57, 57, 301},    // caps lock
+    {229, 229, 303},  // right shift
+    {225, 225, 304},  // left shift
+    {228, 228, 305},  // right control
+    {224, 224, 306},  // left control
+    {230, 230, 307},  // right alt
+    {226, 226, 308},  // left alt
+};
+
+int gameKeySymbol(int eventSymbol) {
+    const int scanCode = eventSymbol - scanCodeKey;
+    for (const KeyRename& key : renamedKeys)
+        if (scanCode >= key.firstScanCode && scanCode <= key.lastScanCode)
+            return key.firstGameSymbol + scanCode - key.firstScanCode;
+    return eventSymbol;
+}
+
+// ---- pictures ----
+
+constexpr int rgbaBytes = 4;
+
+// Decoded here rather than by IMG_Load: the browser's SDL keeps a loaded picture in a canvas,
+// through which alpha loses precision and from which nothing can be blitted in WebGL mode. The
+// surface made here keeps its pixels in ordinary memory, red first.
+SDL_Surface* decodeImage(const char* path) {
+    int width = 0, height = 0, channels = 0;
+    unsigned char* pixels = stbi_load(path, &width, &height, &channels, rgbaBytes);
+    if (pixels == nullptr) return nullptr;
+    SDL_Surface* image = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, 0x000000FF,
+                                              0x0000FF00, 0x00FF0000, 0xFF000000);
+    if (image != nullptr)
+        for (int row = 0; row < height; ++row)
+            std::memcpy(static_cast<Uint8*>(image->pixels) + row * image->pitch,
+                        pixels + row * width * rgbaBytes, width * rgbaBytes);
+    stbi_image_free(pixels);
+    return image;
+}
+
+SDL_Surface* decodeImageWithAlpha(const char* path) { return decodeImage(path); }
+
+// WebGL takes the layout itself as the internal format, not a count of bytes, and builds the
+// mipmaps on its own.
+void uploadTextureImage(const SDL_Surface* image, GLint, GLenum layout, bool mipmaps) {
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(layout), image->w, image->h, 0, layout,
+                 GL_UNSIGNED_BYTE, image->pixels);
+    if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+// ---- sound ----
+
+// Web Audio resamples the decoded track to the output's rate itself.
+bool mixerResamplesSafely() { return true; }
+
+// ---- storage ----
+
+EM_JS(void, keepScoreFile, (), { velmoraKeepScoreFile(); });
+
+void scoreFileSaved() { keepScoreFile(); }

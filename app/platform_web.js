@@ -1,0 +1,66 @@
+// The browser side of the platform seam, in JavaScript: where the high score outlives the page.
+//
+// The game reads and writes "velmora.score" in its working directory, "/", beside the Media
+// folder and settings.ini that come with the site. Only the score is kept: a copy lives in
+// "/velmora", a folder stored in the browser's IndexedDB (database "/velmora"). It is copied
+// back before the game starts and replaced after every save, the same way the game replaces
+// its own file: written beside it, renamed over it, and then stored in one IndexedDB
+// transaction, so a tab closed at any moment leaves the score that was kept before or the new
+// one, never a torn file.
+
+var velmoraSavedFolder = '/velmora';
+var velmoraScoreName = 'velmora.score';
+var velmoraStoring = false;
+var velmoraStoreAgain = false;
+
+function velmoraRestoreScoreFile() {
+    addRunDependency('velmora-saved');
+    try {
+        FS.mkdir(velmoraSavedFolder);
+        FS.mount(IDBFS, {}, velmoraSavedFolder);
+    } catch (e) {
+        removeRunDependency('velmora-saved');
+        return;
+    }
+    // Without IndexedDB the game starts all the same, with no high score kept.
+    FS.syncfs(true, function () {
+        try {
+            FS.writeFile('/' + velmoraScoreName,
+                         FS.readFile(velmoraSavedFolder + '/' + velmoraScoreName));
+        } catch (e) {
+            // Nothing saved yet.
+        }
+        removeRunDependency('velmora-saved');
+    });
+}
+
+// One store at a time: a save made while another is being stored is stored after it.
+function velmoraStoreSavedFolder() {
+    if (velmoraStoring) {
+        velmoraStoreAgain = true;
+        return;
+    }
+    velmoraStoring = true;
+    FS.syncfs(false, function () {
+        velmoraStoring = false;
+        if (velmoraStoreAgain) {
+            velmoraStoreAgain = false;
+            velmoraStoreSavedFolder();
+        }
+    });
+}
+
+function velmoraKeepScoreFile() {
+    var kept = velmoraSavedFolder + '/' + velmoraScoreName;
+    try {
+        FS.writeFile(kept + '.tmp', FS.readFile('/' + velmoraScoreName));
+        FS.rename(kept + '.tmp', kept);
+    } catch (e) {
+        return;
+    }
+    velmoraStoreSavedFolder();
+}
+
+Module['preRun'] = [].concat(Module['preRun'] || [], velmoraRestoreScoreFile);
+// The music is read from the file system when the game asks for it; nothing to decode early.
+Module['noAudioDecoding'] = true;
