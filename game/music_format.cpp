@@ -7,8 +7,6 @@
 constexpr size_t headSize = 64 * 1024;
 constexpr size_t id3HeaderSize = 10;
 constexpr size_t frameHeaderSize = 4;
-constexpr unsigned maxSampleRate = 384000;
-constexpr unsigned maxChannels = 8;
 
 enum MpegVersion { mpeg25 = 0, reservedVersion = 1, mpeg2 = 2, mpeg1 = 3 };
 enum MpegLayer { reservedLayer = 0, layer3 = 1, layer2 = 2, layer1 = 3 };
@@ -81,51 +79,7 @@ static size_t id3TagSize(const unsigned char* bytes, size_t size) {
     return id3HeaderSize + tagSize + (hasFooter ? id3HeaderSize : 0);
 }
 
-static unsigned littleEndian(const unsigned char* b, int count) {
-    unsigned value = 0;
-    for (int i = count - 1; i >= 0; --i) value = value << 8 | b[i];
-    return value;
-}
-
-static bool startsWith(const unsigned char* bytes, size_t size, const char* text, size_t at = 0) {
-    for (size_t i = 0; text[i] != '\0'; ++i)
-        if (at + i >= size || bytes[at + i] != static_cast<unsigned char>(text[i])) return false;
-    return true;
-}
-
-static MusicFormat checkedFormat(unsigned rate, unsigned channels) {
-    if (rate == 0 || rate > maxSampleRate || channels == 0 || channels > maxChannels) return {0, 0};
-    return {static_cast<int>(rate), static_cast<int>(channels)};
-}
-
-// RIFF WAVE: chunks of a four-letter name and a 32-bit size; "fmt " holds the channel count at
-// 10 and the rate at 12 bytes from the chunk's start.
-static MusicFormat waveFormat(const unsigned char* bytes, size_t size) {
-    for (size_t at = 12; at + 16 <= size;) {
-        const size_t body = littleEndian(bytes + at + 4, 4);
-        if (startsWith(bytes, size, "fmt ", at) && at + 24 <= size)
-            return checkedFormat(littleEndian(bytes + at + 12, 4),
-                                 littleEndian(bytes + at + 10, 2));
-        if (body > size) break;
-        at += 8 + body + (body & 1);
-    }
-    return {0, 0};
-}
-
-// Ogg Vorbis: the first page's packet is the identification header, "\x01vorbis", a 32-bit
-// version, the channel count and the rate.
-static MusicFormat vorbisFormat(const unsigned char* bytes, size_t size) {
-    constexpr size_t pageHeaderSize = 27;
-    if (size < pageHeaderSize) return {0, 0};
-    const size_t packet = pageHeaderSize + bytes[pageHeaderSize - 1];
-    if (!startsWith(bytes, size, "\x01vorbis", packet) || packet + 16 > size) return {0, 0};
-    return checkedFormat(littleEndian(bytes + packet + 12, 4), bytes[packet + 11]);
-}
-
 MusicFormat musicFormatOf(const unsigned char* bytes, size_t size) {
-    if (startsWith(bytes, size, "RIFF") && startsWith(bytes, size, "WAVE", 8))
-        return waveFormat(bytes, size);
-    if (startsWith(bytes, size, "OggS")) return vorbisFormat(bytes, size);
     for (size_t at = id3TagSize(bytes, size); at + frameHeaderSize <= size; ++at) {
         if (!isFirstFrame(bytes, size, at)) continue;
         const FrameHeader h = frameHeaderAt(bytes + at);

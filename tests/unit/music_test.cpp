@@ -32,7 +32,6 @@ const Fixture fixtures[] = {
     {"tone-24000-2.mp3", 24000, 2}, {"tone-32000-1.mp3", 32000, 1}, {"tone-32000-2.mp3", 32000, 2},
     {"tone-44100-1.mp3", 44100, 1}, {"tone-44100-2.mp3", 44100, 2}, {"tone-48000-1.mp3", 48000, 1},
     {"tone-48000-2.mp3", 48000, 2}, {"tone-tagged.mp3", 44100, 2},  // behind a 70 kB ID3v2 tag
-    {"tone-48000-1.wav", 48000, 1}, {"tone-32000-2.ogg", 32000, 2},
 };
 
 TEST(MusicFormat, ReadFromEachKindOfFile) {
@@ -89,17 +88,6 @@ TEST(MusicFormat, FindsTheFirstRealFrameHeader) {
         {"a tag claiming more than the file", id3(1 << 27), 0, 0},
         {"three bytes", {0xFF, 0xFB, 0x90}, 0, 0},
         {"nothing", {}, 0, 0},
-        {"a WAVE header, 22050 Hz stereo after an odd-sized chunk",
-         {'R', 'I', 'F',  'F',  0, 0, 0,   0,   'W', 'A', 'V', 'E', 'L', 'I', 'S', 'T',
-          1,   0,   0,    0,    0, 0, 'f', 'm', 't', ' ', 16,  0,   0,   0,   1,   0,
-          2,   0,   0x22, 0x56, 0, 0, 0,   0,   0,   0,   0,   0,   0,   0},
-         22050,
-         2},
-        {"a WAVE header with a channel count of zero",
-         {'R', 'I', 'F', 'F', 0, 0, 0,    0,    'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0,
-          0,   0,   1,   0,   0, 0, 0x22, 0x56, 0,   0,   0,   0,   0,   0,   0,   0,   0,  0},
-         0,
-         0},
     };
     for (const Case& c : cases) {
         const MusicFormat m = musicFormatOf(c.bytes.data(), c.bytes.size());

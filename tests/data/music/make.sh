@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the music fixtures: one second of a 1 kHz tone at half scale in each sample rate
-# and channel count a player's replacement music might have, as MP3 (one behind a large ID3v2
-# tag), Ogg Vorbis and WAVE. Needs python3, lame and oggenc (vorbis-tools).
+# and channel count a player's replacement music might have, as MP3, and one behind a large
+# ID3v2 tag. Needs python3 and lame.
 set -euo pipefail
 cd "$(dirname "$0")"
 tone() {  # tone RATE CHANNELS FILE.wav
@@ -22,6 +22,4 @@ for rate in 22050 24000 32000 44100 48000; do
 done
 tone 44100 2 tmp.wav
 lame --quiet -b 128 --resample 44.1 --tt "Tagged" --add-id3v2 --pad-id3v2-size 70000 tmp.wav tone-tagged.mp3
-tone 48000 1 tone-48000-1.wav
-tone 32000 2 tmp.wav && oggenc --quiet -b 64 -o tone-32000-2.ogg tmp.wav
 rm tmp.wav

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# A player may put any MP3 the mixer decodes in place of Media/music.mp3. Each fixture tone (at
+# every rate of MPEG-1 and MPEG-2, mono and stereo, and one behind a large ID3v2 tag) plays in
+# the real game through the disk audio driver, the decoder's real path: the game keeps
+# presenting frames, the tone is heard, and the device runs at the file's own rate, so the 1 kHz
+# tone's half period is rate / 2000 samples in what the device was given.
+source "$(dirname "$0")/lib.sh"
+start_xvfb
+make_workdir
+AUDIO=$E2E_TMP/audio.raw
+
+# half_period CHANNELS: the median number of samples between the first channel's swings from
+# well below zero to well above or back; "peak" then the loudest sample.
+half_period() {
+    od -An -v -t d2 -w2 "$AUDIO" | awk -v channels="$1" '
+        (NR - 1) % channels == 0 {
+            s = $1 + 0; a = s < 0 ? -s : s; if (a > peak) peak = a
+            now = s > 4000 ? 1 : s < -4000 ? -1 : side
+            if (now != side) { if (side) count[n - last]++; side = now; last = n }
+            n++
+        }
+        END {
+            for (k in count) total += count[k]
+            for (k = 0; k < 200; k++) if ((seen += count[k]) * 2 > total) break
+            print k, peak + 0
+        }'
+}
+
+for tone in "$VELMORA_SOURCE_DIR"/tests/data/music/tone-*; do
+    name=$(basename "$tone") rate_channels=${name#tone-}
+    case $name in
+    tone-tagged.mp3) rate=44100 channels=2 ;;
+    *) rate=${rate_channels%%-*} channels=${rate_channels#*-} channels=${channels%%.*} ;;
+    esac
+    cp "$tone" "$WORKDIR/Media/music.mp3" && rm -f "$AUDIO"
+    start_game SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO"
+    if wait_window && wait_frames $(($(frames) + 90)); then
+        read -r half loudest < <(half_period "$channels")
+        want=$(((rate + 1000) / 2000))  # rate / 2000 samples, rounded
+        check "$name: frames keep coming, the tone is heard ($loudest) at the file's own rate" \
+            eval '[ "$loudest" -gt 8000 ] && [ "$half" -ge $((want - 1)) ] && [ "$half" -le $((want + 1)) ]'
+    else
+        fail "$name: the game stopped presenting frames"
+    fi
+    check "$name: the game closes with status 0, quietly" eval 'closes_with_0 && printed_nothing'
+done
+finish
