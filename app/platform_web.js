@@ -1,4 +1,5 @@
-// The browser side of the platform seam, in JavaScript: where the high score outlives the page.
+// The browser side of the platform seam, in JavaScript: where the high score outlives the page,
+// and music that the browser cannot decode.
 //
 // The game reads and writes "velmora.score" in its working directory, "/", beside the Media
 // folder and settings.ini that come with the site. Only the score is kept: a copy lives in
@@ -61,6 +62,21 @@ function velmoraKeepScoreFile() {
     velmoraStoreSavedFolder();
 }
 
-Module['preRun'] = [].concat(Module['preRun'] || [], velmoraRestoreScoreFile);
+// The mixer decodes the music without an error callback, so a file the browser cannot decode
+// would reject a promise that nobody handles. Such a file means silence, as on the desktop.
+function velmoraQuietUndecodableMusic() {
+    SDL.openAudioContext();
+    var context = SDL.audioContext;
+    if (!context) return;
+    var decode = context.decodeAudioData;
+    context.decodeAudioData = function (data, decoded) {
+        var pending = decode.call(context, data, decoded, function () {});
+        if (pending && pending.catch) pending.catch(function () {});
+        return pending;
+    };
+}
+
+Module['preRun'] = [].concat(Module['preRun'] || [], velmoraRestoreScoreFile,
+                             velmoraQuietUndecodableMusic);
 // The music is read from the file system when the game asks for it; nothing to decode early.
 Module['noAudioDecoding'] = true;

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the browser version into OUTDIR: index.html and the files it loads (velmora.js,
+# velmora.wasm, velmora.data with the Media and settings.ini, the page's script, style and icon).
+# Any static web host can serve that folder. Needs emscripten (scripts/install-deps.sh --web);
+# compiles in build-web/ beside this script's folder.
+set -euo pipefail
+if [ $# -ne 1 ]; then
+    echo "usage: $0 OUTDIR" >&2
+    exit 2
+fi
+out=$1
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$here/build-web
+
+# Debian's emcc runs its JavaScript steps with the node on PATH; one from elsewhere does not
+# look in Debian's module folder for acorn by itself.
+export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs
+
+if [ ! -f "$build/Makefile" ]; then
+    emcmake cmake -S "$here/web" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build" -j"$(nproc)" >/dev/null
+
+mkdir -p "$out"
+cp "$build/velmora.js" "$build/velmora.wasm" "$build/velmora.data" "$out/"
+cp "$here/web/index.html" "$here/web/velmora-page.js" "$here/web/velmora-page.css" "$out/"
+cp "$here/packaging/icons/velmora-64.png" "$out/velmora-icon.png"
