@@ -18,6 +18,8 @@ for option in "$@"; do
         packages+=(emscripten chromium python3)
         ;;
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    # The browser build (scripts/build-web.sh) and the loopback server of ./play.sh --web.
+    --web) packages+=(emscripten python3) ;;
     # Only for regenerating Media/ with tools/media/generate.sh; the committed files suffice
     # for building, playing and testing.
     --media) packages+=(python3 python3-numpy python3-pil lame fonts-dejavu-core) ;;
