@@ -21,7 +21,7 @@ void stbi_image_free(void* pixels);
 
 // ---- the frame loop ----
 
-static double firstFrameStartMs = -1.0;
+static double firstFramePresentedMs = -1.0;
 static std::uint32_t nextFrameDueMs;
 
 EM_JS(void, countPresentedFrame, (), {
@@ -33,10 +33,12 @@ EM_JS(void, announceGameEnded, (), {
     if (Module['onGameEnded']) Module['onGameEnded']();
 });
 
-// The clock starts with the first frame, not when SDL started: downloading and start-up take
-// seconds in a browser, and the splash's 5 s are the game's own.
+// The clock starts when the first frame is shown, not when SDL started: downloading, start-up
+// and the first frame's shader compiling take seconds in a browser, and the splash's 5 s are
+// the player's. It reads 0 while the first frame is made.
 std::uint32_t frameClockTicks() {
-    return static_cast<std::uint32_t>(emscripten_get_now() - firstFrameStartMs);
+    if (firstFramePresentedMs < 0.0) return 0;
+    return static_cast<std::uint32_t>(emscripten_get_now() - firstFramePresentedMs);
 }
 
 // The page may not be held up: the wait is made by letting animation frames pass until the
@@ -55,7 +57,6 @@ static void endGame() {
 }
 
 static void runDueFrame() {
-    if (firstFrameStartMs < 0.0) firstFrameStartMs = emscripten_get_now();
     if (!frameDue()) return;
     runFrame();
     if (quitRequested) endGame();
@@ -71,6 +72,7 @@ void runFrameLoop() {
 // The browser shows what was drawn once the animation frame's callback returns.
 void presentFrame() {
     SDL_GL_SwapBuffers();
+    if (firstFramePresentedMs < 0.0) firstFramePresentedMs = emscripten_get_now();
     countPresentedFrame();
 }
 
