@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, playing and testing Velmora need on Debian 12 (sudo when not root).
+# Installs what building, playing and testing Velmora need on Debian 12 and 13 (sudo when not
+# root). The package names hold on both releases.
 # Packages already present are left alone, so a second run costs one dpkg query.
 set -euo pipefail
 
@@ -17,7 +18,7 @@ for option in "$@"; do
         # for its DevTools client and the loopback server.
         packages+=(emscripten chromium python3)
         ;;
-    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    --fuzz) packages+=(clang libclang-rt-dev) ;;  # the runtime matching the release's clang
     # The browser build (scripts/build-web.sh) and the loopback server of ./play.sh --web.
     --web) packages+=(emscripten python3) ;;
     # Only for regenerating Media/ with tools/media/generate.sh; the committed files suffice
