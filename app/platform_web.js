@@ -65,6 +65,7 @@ function velmoraKeepScoreFile() {
 // The mixer decodes the music without an error callback, so a file the browser cannot decode
 // would reject a promise that nobody handles. Such a file means silence, as on the desktop.
 function velmoraQuietUndecodableMusic() {
+    if (typeof SDL == 'undefined' || !SDL.openAudioContext) return;
     SDL.openAudioContext();
     var context = SDL.audioContext;
     if (!context) return;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the browser version into OUTDIR: index.html and the files it loads (velmora.js,
-# velmora.wasm, velmora.data with the Media and settings.ini, the page's script, style and icon).
+# velmora.wasm, velmora.data with the Media and settings.ini, the page's script, style and icon,
+# the media credits).
 # Any static web host can serve that folder. Needs emscripten (scripts/install-deps.sh --web);
 # compiles in build-web/ beside this script's folder.
 set -euo pipefail
@@ -16,8 +17,10 @@ build=$here/build-web
 # look in Debian's module folder for acorn by itself.
 export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs
 
-if [ ! -f "$build/Makefile" ]; then
-    emcmake cmake -S "$here/web" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+if [ ! -f "$build/Makefile" ] &&
+    ! log=$(emcmake cmake -S "$here/web" -B "$build" -DCMAKE_BUILD_TYPE=Release 2>&1); then
+    echo "$log" >&2
+    exit 1
 fi
 cmake --build "$build" -j"$(nproc)" >/dev/null
 
@@ -25,3 +28,4 @@ mkdir -p "$out"
 cp "$build/velmora.js" "$build/velmora.wasm" "$build/velmora.data" "$out/"
 cp "$here/web/index.html" "$here/web/velmora-page.js" "$here/web/velmora-page.css" "$out/"
 cp "$here/packaging/icons/velmora-64.png" "$out/velmora-icon.png"
+cp "$here/Media/CREDITS" "$out/CREDITS.txt"

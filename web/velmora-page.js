@@ -61,7 +61,7 @@
     setStatus: setStatus,
     onRuntimeInitialized: function () {
       loading.hidden = true;
-      canvas.focus();
+      canvas.focus({ preventScroll: true });
     },
     onGameEnded: endGame
   };
