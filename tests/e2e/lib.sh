@@ -9,7 +9,7 @@ set -euo pipefail
 SWAPCOUNT_LIB=$VELMORA_BUILD_DIR/bench/libswapcount.so  # preloaded, counts presented frames
 
 E2E_TMP=$(mktemp -d /tmp/velmora-e2e.XXXXXX) && chmod 711 "$E2E_TMP"  # reachable by any user
-WORKDIR=$E2E_TMP/work SWAPS=$E2E_TMP/swaps FAILURES=0
+WORKDIR=$E2E_TMP/work SWAPS=$E2E_TMP/swaps AUDIO=$E2E_TMP/audio.raw FAILURES=0
 XVFB_PID='' GAME_PID='' GAME_WINDOW='' GAME_STATUS='' GAME_USER='' GAME_PRELOAD=''
 
 e2e_cleanup() {
@@ -43,7 +43,9 @@ make_workdir() {
 }
 
 # start_game [env arguments...]: the game in $WORKDIR, its output to files, its frames counted,
-# $GAME_PRELOAD preloaded; as the user $GAME_USER when set (root reads even mode 000).
+# $GAME_PRELOAD preloaded; as the user $GAME_USER when set (root reads even mode 000). Its sound
+# goes to the file $AUDIO through SDL's disk driver, so the music takes the path it takes to a
+# sound card, decoder and conversions included; SDL_AUDIODRIVER among the arguments overrides.
 start_game() {
     local as=() count=(LD_PRELOAD="$GAME_PRELOAD")
     [ -z "$GAME_USER" ] || as=(setpriv --reuid="$GAME_USER" --regid="$GAME_USER" --clear-groups
@@ -52,8 +54,9 @@ start_game() {
         install -m 666 /dev/null "$SWAPS"
         count=(LD_PRELOAD="$SWAPCOUNT_LIB $GAME_PRELOAD" SWAPCOUNT_FILE="$SWAPS")
     fi
-    (cd "$WORKDIR" && exec "${as[@]}" env "$@" "${count[@]}" "$VELMORA_BIN" \
-        >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
+    install -m 666 /dev/null "$AUDIO"
+    (cd "$WORKDIR" && exec "${as[@]}" env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO" \
+        env "$@" "${count[@]}" "$VELMORA_BIN" >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
     GAME_PID=$! GAME_STATUS=
 }
 
@@ -112,6 +115,8 @@ pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -tu1 | xargs; }
 
 # printed_nothing: the game wrote nothing to stdout or stderr (else shows what it wrote).
 printed_nothing() { ! head -qc 300 "$E2E_TMP"/std{out,err} | grep '' >&2; }
+
+loudest() { od -An -v -t d2 "$AUDIO" | tr -s ' -' '\n\n' | sort -n | tail -n 1; }  # of either sign
 
 holds_one_integer() {  # holds_one_integer FILE: digits, one line end, nothing else
     grep -qxE -- '-?[0-9]+' "$1" && [ "$(wc -l <"$1")" = 1 ] && [ -z "$(tail -c 1 "$1")" ]

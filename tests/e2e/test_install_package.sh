@@ -16,9 +16,12 @@ check "the icon is installed" test -s /usr/share/icons/hicolor/64x64/apps/velmor
 
 userdel -r $player >/dev/null 2>&1 || true; useradd -m $player  # a fresh ordinary user
 start_xvfb
-# setpriv execs the launcher in place, so GAME_PID is the game's own process in the end.
+# setpriv execs the launcher in place, so GAME_PID is the game's own process in the end. Its
+# sound goes through SDL's disk driver to a file, where the installed music must be heard.
+install -m 666 /dev/null "$AUDIO"
 (cd /tmp && exec setpriv --reuid=$player --regid=$player --init-groups env -i HOME=/home/$player \
-    DISPLAY="$DISPLAY" PATH=/usr/bin:/bin velmora >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
+    DISPLAY="$DISPLAY" PATH=/usr/bin:/bin SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO" \
+    velmora >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
 GAME_PID=$!
 check "the installed game opens its window" wait_window 20
 # Clicks leave the splash and start runs, which crash by themselves before long; a click that
@@ -28,6 +31,7 @@ done
 check "the score lands in the player's folder" test -s "$data/velmora.score"
 check "the player got the default settings" cmp /usr/share/velmora/settings.ini $data/settings.ini
 check "the player's Media links to the installed one" test -L "$data/Media"
+check "the installed music is heard" [ "$(loudest)" -gt 1000 ]
 check "the player owns the folder" test "$(stat -c %U "$data")" = $player
 check "closing the window exits with status 0, quietly" eval 'closes_with_0 && printed_nothing'
 finish

@@ -22,12 +22,14 @@ same() {
 lit() { [ "$(convert "$1" -crop 560x210+0+200 -format '%[fx:maxima]' info:)" != 0 ]; }
 
 # The first pillars reach the craft about 1.3 s into a run: paused at once and looked at soon
-# after resuming, the run cannot have crashed meanwhile.
-start_game SDL_AUDIODRIVER=dummy
+# after resuming, the run cannot have crashed meanwhile. The overlay slides over 20 frames;
+# counted rather than timed, so that slow frames on a loaded machine never cut a slide short.
+slid() { wait_frames $(($(frames) + 25)) || true; }
+start_game
 wait_window || { fail "no window"; finish; }
 click_at 600 300 && sleep 0.4  # leaves the splash
 click_at 600 300                # starts a run
-hold_key Escape && sleep 1      # the keyboard follows the pointer; 20 frames take 320 ms or more
+hold_key Escape && slid        # the keyboard follows the pointer
 screenshot "$T/shown.png"
 # The panels show the dashboard's over black; text lies on rows 18-57 of the top one (title and
 # version from column 15, date and time ending at 625), rows 22-41 of the bottom (the address).
@@ -42,12 +44,12 @@ move_pointer 320 300 && sleep 0.2 && screenshot "$T/pointer.png"
 cut "$T/pointer.png" 308 290 40 60 "$T/pointer-got.png" && want 440 60 40 60 "$T/pointer-want.png"
 check "the pointer's hot spot is on the mouse" same "$T/pointer-got.png" "$T/pointer-want.png"
 
-click_at 320 115 && sleep 0.5  # "Resume game"; the slide-out takes 20 frames
+click_at 320 115 && slid       # "Resume game"
 screenshot "$T/resumed1.png" && sleep 0.2 && screenshot "$T/resumed2.png"
 check "after Resume game the run is drawn again" lit "$T/resumed1.png"
 check "after Resume game the run moves on" eval '! same "$T/resumed1.png" "$T/resumed2.png"'
 
-hold_key Escape && sleep 1
+hold_key Escape && slid
 move_pointer 320 165  # "Exit", held: the press alone counts
 xdotool sleep 0.2 mousedown 1 sleep 0.3 mouseup 1
 check "Exit ends the game with status 0, quietly" \
