@@ -19,6 +19,8 @@ for option in "$@"; do
         packages+=(emscripten chromium python3)
         ;;
     --fuzz) packages+=(clang libclang-rt-dev) ;;  # the runtime matching the release's clang
+    # scripts/test-debian13.sh, which bootstraps a Debian 13 root to test in.
+    --debian13) packages+=(debootstrap debian-archive-keyring) ;;
     # The browser build (scripts/build-web.sh) and the loopback server of ./play.sh --web.
     --web) packages+=(emscripten python3) ;;
     # Only for regenerating Media/ with tools/media/generate.sh; the committed files suffice
