@@ -15,6 +15,8 @@ with one line on stdout, "ok JSON" or "error TEXT", so that a shell script can d
     click X Y [SECONDS]   a left click there, held (0.1 s by default)
     press SELECTOR        a held left click on the middle of a page element
     key NAME [SECONDS]    a key held (0.1 s by default): a d Left Right Up Down space Escape
+    mousedown X Y, mouseup X Y, keydown NAME, keyup NAME
+                          the halves of a click or a key, for holds timed otherwise
     log                   the console messages and uncaught errors since the last "log"
     pid                   the browser's process id
     quit                  close the browser
@@ -293,9 +295,10 @@ def wait_for(expression, seconds):
         time.sleep(0.05)
 
 
-def _to_viewport(x, y):
+def _to_viewport(x, y):  # the middle of canvas pixel (x, y), so that rounding keeps it there
     box = evaluate(CANVAS_BOX)
-    return box["x"] + x * box["w"] / box["cw"], box["y"] + y * box["h"] / box["ch"]
+    return (box["x"] + (x + 0.5) * box["w"] / box["cw"],
+            box["y"] + (y + 0.5) * box["h"] / box["ch"])
 
 
 def screenshot(path):
@@ -313,23 +316,33 @@ def move(x, y):
     send("Input.dispatchMouseEvent", {"type": "mouseMoved", "x": vx, "y": vy})
 
 
-def click(x, y, hold=0.1):
+def button_event(x, y, down):  # the left button, at canvas pixel (x, y)
     vx, vy = _to_viewport(x, y)
     send("Input.dispatchMouseEvent", {"type": "mouseMoved", "x": vx, "y": vy})
-    event = {"x": vx, "y": vy, "button": "left", "clickCount": 1}
-    send("Input.dispatchMouseEvent", dict(event, type="mousePressed", buttons=1))
+    send("Input.dispatchMouseEvent", {"x": vx, "y": vy, "button": "left", "clickCount": 1,
+                                      "type": "mousePressed" if down else "mouseReleased",
+                                      "buttons": 1 if down else 0})
+
+
+def click(x, y, hold=0.1):
+    button_event(x, y, True)
     time.sleep(hold)
-    send("Input.dispatchMouseEvent", dict(event, type="mouseReleased", buttons=0))
+    button_event(x, y, False)
+
+
+def key_event(name, down):
+    key_name, code, number, text = KEYS[name]
+    event = {"key": key_name, "code": code, "windowsVirtualKeyCode": number,
+             "nativeVirtualKeyCode": number, "type": "keyUp"}
+    if down:
+        event.update(type="keyDown" if text else "rawKeyDown", text=text, unmodifiedText=text)
+    send("Input.dispatchKeyEvent", event)
 
 
 def key(name, hold=0.1):
-    key_name, code, number, text = KEYS[name]
-    event = {"key": key_name, "code": code, "windowsVirtualKeyCode": number,
-             "nativeVirtualKeyCode": number}
-    send("Input.dispatchKeyEvent",
-         dict(event, type="keyDown" if text else "rawKeyDown", text=text, unmodifiedText=text))
+    key_event(name, True)
     time.sleep(hold)
-    send("Input.dispatchKeyEvent", dict(event, type="keyUp"))
+    key_event(name, False)
 
 
 def take_log():
@@ -359,6 +372,10 @@ COMMANDS = {
     "click": lambda rest: click(*map(float, rest.split())),
     "press": lambda rest: press(rest.strip()),
     "key": lambda rest: key(rest.split()[0], *map(float, rest.split()[1:])),
+    "mousedown": lambda rest: button_event(*map(float, rest.split()), True),
+    "mouseup": lambda rest: button_event(*map(float, rest.split()), False),
+    "keydown": lambda rest: key_event(rest.strip(), True),
+    "keyup": lambda rest: key_event(rest.strip(), False),
     "log": lambda rest: take_log(),
     "pid": lambda rest: browser.proc.pid,
 }
