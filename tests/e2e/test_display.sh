@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The window the settings ask for: its size, the desktop's size for a zero or missing size, the
-# caption, a quiet exit 1 without a display and 3 for a size the display refuses, status 0
-# when the window is closed, and never a word on stdout or stderr.
+# The window the settings ask for: its size, the desktop's size for a zero or missing size, full
+# screen, the caption, a quiet exit 1 without a display and 3 for a size the display refuses,
+# status 0 when the window is closed, and never a word on stdout or stderr.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1024x768x24
 make_workdir
@@ -23,6 +23,7 @@ opens shipped 640x480                          # multisampling and mipmaps on
 opens none 1024x768                            # the desktop's size
 opens "screenw=800\nscreenh=0\n" 800x768       # a zero height: the desktop's
 opens "screenw=8 00.9\nscreenh=0.5\n" 800x768  # below one pixel counts as zero
+opens "fullscreen=1\n" 1024x768                # the whole screen
 
 # A size the display refuses ends the game with status 3, no display with status 1.
 for row in "screenw=-5|3" "screenh=1e30|3" "screenw=1e39|3" "screenbpp=1e30|3" \
