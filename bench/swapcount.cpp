@@ -8,6 +8,10 @@
 //   3 CLOCK_REALTIME when the latest swap returned, in ns
 //   4 ns spent inside the swaps (with llvmpipe the drawing happens there)
 // Without SWAPCOUNT_FILE the wrappers only pass the calls on.
+// Under sdl12-compat (SDL 1.2 on SDL 2) only the outer wrapper can see a swap: SDL 2 is loaded
+// with dlopen and reached, like the GL driver under it, through pointers looked up in those
+// libraries themselves, which no preload comes between; the program's own call to
+// SDL_GL_SwapBuffers still binds here, so one swap counts once on either SDL 1.2.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/mman.h>
