@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Play benchmark: the real game, the floor program and (when installed) two SDL + OpenGL arcade
-# games from Debian, each under its own Xvfb at each window size, measured in one run:
+# games from Debian, each under its own Xvfb at each window size, and the browser build in
+# headless chromium at 640x480, measured in one run:
 #   fps     buffer swaps per wall second (counted by the libswapcount.so preload)
 #   cpu     process CPU seconds (user + system, all threads) per wall second
 #   x       the same for the program's Xvfb, which receives every presented frame
 #   rss     peak resident set (VmHWM) just before the program is ended, MB
 #   first   exec to the return of the first buffer swap, ms
+# For velmora-web (bench/web_play.py) fps counts the page's presented frames, cpu and rss cover
+# chromium's whole process tree, and first runs from navigation start on loopback.
 # Velmora is kept playing: the splash is left and runs are started with held left clicks every
 # couple of seconds, so each crash is followed by a new run. Only processes started here are
 # ended, by PID. With PLAY_BENCH_SHOTS=folder a screenshot of each program is taken halfway
@@ -13,9 +16,11 @@
 # table, with ratios against the floor program of the same size.
 #
 # Usage: bench/play_bench.sh [-d seconds] [-s "640x480 1280x720 1920x1080"] [-r repeats]
-#                            [-p "velmora floor chromium-bsu criticalmass"] [-b build-dir]
+#                            [-p "velmora floor chromium-bsu criticalmass velmora-web"]
+#                            [-b build-dir] [-w site-dir]
 # Two more programs help a diagnosis: velmora-noaa (the game with antialiasing=0) and
 # floor-msaa (the floor program with four samples per pixel, as the shipped settings ask).
+# velmora-web plays the site in site-dir, or one that scripts/build-web.sh builds first.
 set -uo pipefail
 
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -23,18 +28,20 @@ build_dir=$source_dir/build
 duration=30
 sizes="640x480 1280x720 1920x1080"
 repeats=1
-programs="velmora floor chromium-bsu criticalmass"
+programs="velmora floor chromium-bsu criticalmass velmora-web"
+site_dir=
 click_every=1  # seconds between velmora's clicks: a run without steering lasts about 2 s
 settle=2  # seconds of play before the measured window opens
 
-while getopts "d:s:r:p:b:h" option; do
+while getopts "d:s:r:p:b:w:h" option; do
     case $option in
         d) duration=$OPTARG ;;
         s) sizes=$OPTARG ;;
         r) repeats=$OPTARG ;;
         p) programs=$OPTARG ;;
         b) build_dir=$OPTARG ;;
-        *) sed -n '2,19p' "$0"; exit 2 ;;
+        w) site_dir=$OPTARG ;;
+        *) sed -n '2,24p' "$0"; exit 2 ;;
     esac
 done
 
@@ -53,6 +60,7 @@ scratch=$(mktemp -d /tmp/velmora-play.XXXXXX)
 xvfb_pid=
 program_pid=
 driver_pid=
+server_pid=
 
 end_pid() {  # end_pid PID: TERM, a moment to exit, then KILL; only ever a PID started here
     local pid=$1 i
@@ -70,6 +78,7 @@ cleanup() {
     end_pid "$driver_pid"
     end_pid "$program_pid"
     end_pid "$xvfb_pid"
+    end_pid "$server_pid"
     rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -145,6 +154,7 @@ command_of() {  # the command line of a program at a size
 installed() {
     case $1 in
         velmora | velmora-noaa | floor | floor-msaa) return 0 ;;
+        velmora-web) command -v chromium >/dev/null && [ -n "$site_dir$(command -v emcc)" ] ;;
         *) command -v "$1" >/dev/null || [ -x "/usr/games/$1" ] ;;
     esac
 }
@@ -174,8 +184,36 @@ drive() {  # drive PROGRAM WIDTH HEIGHT
     esac
 }
 
+site_url=
+# The site, built first when no folder was given, served on a free loopback port for the whole
+# run (from the main shell: each measurement runs in a subshell); sets site_url.
+serve_site() {
+    if [ -z "$site_dir" ]; then
+        echo "building the site ..." >&2
+        site_dir=$scratch/site
+        "$source_dir/scripts/build-web.sh" "$site_dir" >"$scratch/build-web.log" 2>&1 ||
+            { tail -n 20 "$scratch/build-web.log" >&2; return 1; }
+    fi
+    python3 -u -m http.server --bind 127.0.0.1 -d "$site_dir" 0 >"$scratch/server.out" 2>/dev/null &
+    server_pid=$!
+    for ((i = 0; i < 100; i++)); do
+        site_url=$(grep -o 'http://127.0.0.1:[0-9]*/' "$scratch/server.out") && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+measure_web() {  # measure_web: as measure, for the browser build at its own 640x480
+    local shot=()
+    [ -n "$site_url" ] || { echo "- - - - -"; return; }
+    [ -z "${PLAY_BENCH_SHOTS-}" ] || shot=("$PLAY_BENCH_SHOTS/velmora-web-640x480.png")
+    python3 "$source_dir/bench/web_play.py" "$site_url" "$duration" "$settle" "$click_every" \
+        "${shot[@]}" 2>"$scratch/velmora-web.out" || echo "- - - - -"
+}
+
 measure() {  # measure PROGRAM WIDTH HEIGHT: prints "fps cpu x rss_mb first_ms" or "- - - - -"
     local name=$1 width=$2 height=$3 dir=$scratch/run counters=$scratch/counters
+    [ "$name" != velmora-web ] || { measure_web; return; }
     local exec_ns first_ns i
     prepare "$name" "$width" "$height" "$dir"
     start_xvfb "$width" "$height"
@@ -241,11 +279,15 @@ median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END {
 minimum() { tr ' ' '\n' | grep -v '^$' | sort -g | head -n 1; }
 
 declare -A results
+if [[ " $programs " == *" velmora-web "* ]] && installed velmora-web; then
+    serve_site || echo "no site to serve for velmora-web" >&2
+fi
 for ((r = 1; r <= repeats; r++)); do
     for size in $sizes; do
         width=${size%x*} height=${size#*x}
         for name in $programs; do
             installed "$name" || continue
+            [ "$name" != velmora-web ] || [ "$size" = 640x480 ] || continue  # its canvas is fixed
             echo "run $r/$repeats: $name at $size ..." >&2
             line=$(measure "$name" "$width" "$height")
             results[$name,$size]+="$line;"
