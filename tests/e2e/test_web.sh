@@ -201,17 +201,18 @@ serve || { fail "a loopback server for the site"; finish; }
 start_browser "$T/profile"
 check "the page loads and the game presents frames" open_site site
 web shot "$T/web-splash.png" >/dev/null
-check "the splash shows first" [ "$(screen_of "$T/web-splash.png")" = splash ]
-check "the splash looks as on the desktop" alike splash
 # Left alone, the splash lasts five seconds from the game's first frame, however long the page
-# took to load: the ready screen is looked for as often as the browser allows.
+# took to load: the ready screen is looked for as often as the browser allows (on a loaded
+# machine a look can take a second).
 last_splash=0 first_ready=
 while [ -z "$first_ready" ] && at=$(since_first) && ((at < 12000)); do
     if shows ready; then first_ready=$(since_first); else last_splash=$at; fi
 done
 echo "    splash seen until $last_splash ms after the first frame, ready by ${first_ready:--} ms"
 check "the splash lasts about five seconds from the game's first frame" \
-    eval '((last_splash >= 4000 && ${first_ready:-99999} <= 7000))'
+    eval '((last_splash >= 3000 && ${first_ready:-99999} <= 8000))'
+check "the splash shows first" [ "$(screen_of "$T/web-splash.png")" = splash ]
+check "the splash looks as on the desktop" alike splash
 check "no sound before any gesture" sounds silent 1000
 
 # Reloaded, A at once: it leaves the splash (no click on the canvas first) and starts the music.
