@@ -16,11 +16,13 @@
 # table, with ratios against the floor program of the same size.
 #
 # Usage: bench/play_bench.sh [-d seconds] [-s "640x480 1280x720 1920x1080"] [-r repeats]
-#                            [-p "velmora floor chromium-bsu criticalmass velmora-web"]
+#                            [-p "velmora floor chromium-bsu criticalmass velmora-web floor-web"]
 #                            [-b build-dir] [-w site-dir]
 # Two more programs help a diagnosis: velmora-noaa (the game with antialiasing=0) and
 # floor-msaa (the floor program with four samples per pixel, as the shipped settings ask).
-# velmora-web plays the site in site-dir, or one that scripts/build-web.sh builds first.
+# velmora-web plays the site in site-dir, or one that scripts/build-web.sh builds first;
+# floor-web (bench/web_floor.html) is its yardstick, a WebGL canvas cleared in every frame;
+# velmora-web-noaa is the site with antialiasing=0 in its packed settings.ini.
 set -uo pipefail
 
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -28,7 +30,7 @@ build_dir=$source_dir/build
 duration=30
 sizes="640x480 1280x720 1920x1080"
 repeats=1
-programs="velmora floor chromium-bsu criticalmass velmora-web"
+programs="velmora floor chromium-bsu criticalmass velmora-web floor-web"
 site_dir=
 click_every=1  # seconds between velmora's clicks: a run without steering lasts about 2 s
 settle=2  # seconds of play before the measured window opens
@@ -154,7 +156,9 @@ command_of() {  # the command line of a program at a size
 installed() {
     case $1 in
         velmora | velmora-noaa | floor | floor-msaa) return 0 ;;
-        velmora-web) command -v chromium >/dev/null && [ -n "$site_dir$(command -v emcc)" ] ;;
+        velmora-web | velmora-web-noaa)
+            command -v chromium >/dev/null && [ -n "$site_dir$(command -v emcc)" ] ;;
+        floor-web) command -v chromium >/dev/null ;;
         *) command -v "$1" >/dev/null || [ -x "/usr/games/$1" ] ;;
     esac
 }
@@ -185,16 +189,25 @@ drive() {  # drive PROGRAM WIDTH HEIGHT
 }
 
 site_url=
-# The site, built first when no folder was given, served on a free loopback port for the whole
-# run (from the main shell: each measurement runs in a subshell); sets site_url.
+# The site (built first when no folder was given) and the floor page, served on a free loopback
+# port for the whole run (from the main shell: each measurement runs in a subshell); sets
+# site_url, under which they are site/ and floor/.
 serve_site() {
-    if [ -z "$site_dir" ]; then
+    local www=$scratch/www
+    mkdir -p "$www/floor" && cp "$source_dir/bench/web_floor.html" "$www/floor/index.html"
+    if [ -n "$site_dir" ]; then
+        cp -r "$site_dir" "$www/site"
+    elif [[ " $programs " == *" velmora-web"* ]] && installed velmora-web; then
         echo "building the site ..." >&2
-        site_dir=$scratch/site
-        "$source_dir/scripts/build-web.sh" "$site_dir" >"$scratch/build-web.log" 2>&1 ||
+        "$source_dir/scripts/build-web.sh" "$www/site" >"$scratch/build-web.log" 2>&1 ||
             { tail -n 20 "$scratch/build-web.log" >&2; return 1; }
     fi
-    python3 -u -m http.server --bind 127.0.0.1 -d "$site_dir" 0 >"$scratch/server.out" 2>/dev/null &
+    if [ -d "$www/site" ]; then  # the same length of text, so the package's index still holds
+        cp -r "$www/site" "$www/site-noaa"
+        python3 -c 'import sys; f = open(sys.argv[1], "r+b"); d = f.read(); f.seek(0)
+f.write(d.replace(b"antialiasing=1", b"antialiasing=0"))' "$www/site-noaa/velmora.data"
+    fi
+    python3 -u -m http.server --bind 127.0.0.1 -d "$www" 0 >"$scratch/server.out" 2>/dev/null &
     server_pid=$!
     for ((i = 0; i < 100; i++)); do
         site_url=$(grep -o 'http://127.0.0.1:[0-9]*/' "$scratch/server.out") && return 0
@@ -203,17 +216,18 @@ serve_site() {
     return 1
 }
 
-measure_web() {  # measure_web: as measure, for the browser build at its own 640x480
-    local shot=()
+measure_web() {  # measure_web PROGRAM: as measure, for a page at its own 640x480
+    local shot=() page
+    case $1 in velmora-web) page=site ;; velmora-web-noaa) page=site-noaa ;; *) page=floor ;; esac
     [ -n "$site_url" ] || { echo "- - - - -"; return; }
-    [ -z "${PLAY_BENCH_SHOTS-}" ] || shot=("$PLAY_BENCH_SHOTS/velmora-web-640x480.png")
-    python3 "$source_dir/bench/web_play.py" "$site_url" "$duration" "$settle" "$click_every" \
-        "${shot[@]}" 2>"$scratch/velmora-web.out" || echo "- - - - -"
+    [ -z "${PLAY_BENCH_SHOTS-}" ] || shot=("$PLAY_BENCH_SHOTS/$1-640x480.png")
+    python3 "$source_dir/bench/web_play.py" "$site_url$page/" "$duration" "$settle" \
+        "$click_every" "${shot[@]}" 2>"$scratch/$1.out" || echo "- - - - -"
 }
 
 measure() {  # measure PROGRAM WIDTH HEIGHT: prints "fps cpu x rss_mb first_ms" or "- - - - -"
     local name=$1 width=$2 height=$3 dir=$scratch/run counters=$scratch/counters
-    [ "$name" != velmora-web ] || { measure_web; return; }
+    case $name in *-web | *-web-*) measure_web "$name"; return ;; esac
     local exec_ns first_ns i
     prepare "$name" "$width" "$height" "$dir"
     start_xvfb "$width" "$height"
@@ -279,7 +293,7 @@ median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END {
 minimum() { tr ' ' '\n' | grep -v '^$' | sort -g | head -n 1; }
 
 declare -A results
-if [[ " $programs " == *" velmora-web "* ]] && installed velmora-web; then
+if [[ " $programs " == *-web* ]] && installed floor-web; then
     serve_site || echo "no site to serve for velmora-web" >&2
 fi
 for ((r = 1; r <= repeats; r++)); do
@@ -287,7 +301,7 @@ for ((r = 1; r <= repeats; r++)); do
         width=${size%x*} height=${size#*x}
         for name in $programs; do
             installed "$name" || continue
-            [ "$name" != velmora-web ] || [ "$size" = 640x480 ] || continue  # its canvas is fixed
+            case $name in *-web | *-web-*) [ "$size" = 640x480 ] || continue ;; esac  # fixed canvas
             echo "run $r/$repeats: $name at $size ..." >&2
             line=$(measure "$name" "$width" "$height")
             results[$name,$size]+="$line;"
@@ -314,7 +328,7 @@ echo "Play benchmark: $duration s per program and size, $repeats run(s), medians
 echo "also as the best of the runs. $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores,"
 echo "load average $(cut -d' ' -f1-3 /proc/loadavg) at the end."
 echo
-printf '%-13s %-9s %6s %5s %5s %5s %6s %6s | %5s %5s %5s %7s\n' \
+printf '%-16s %-9s %6s %5s %5s %5s %6s %6s | %5s %5s %5s %7s\n' \
     program size fps cpu x rss first best fps/f cpu/f rss/f first-f
 for size in $sizes; do
     f_fps=$(column_of floor "$size" 0 median)
@@ -329,7 +343,7 @@ for size in $sizes; do
         rss=$(column_of "$name" "$size" 3 median)
         first=$(column_of "$name" "$size" 4 median)
         best=$(column_of "$name" "$size" 4 minimum)
-        printf '%-13s %-9s %6s %5s %5s %5s %6s %6s | %5s %5s %5s %7s\n' "$name" "$size" \
+        printf '%-16s %-9s %6s %5s %5s %5s %6s %6s | %5s %5s %5s %7s\n' "$name" "$size" \
             "$fps" "$cpu" "$x" "$rss" "$first" "$best" "$(ratio "$fps" "$f_fps")" \
             "$(ratio "$cpu" "$f_cpu")" "$(ratio "$rss" "$f_rss")" "$(delta "$first" "$f_first")"
     done
