@@ -2,8 +2,10 @@
 # A player may put any MP3 the mixer decodes in place of Media/music.mp3. Each fixture tone (at
 # every rate of MPEG-1 and MPEG-2, mono and stereo, and one behind a large ID3v2 tag) plays in
 # the real game through the disk audio driver, the decoder's real path: the game keeps
-# presenting frames, the tone is heard, and the device runs at the file's own rate, so the 1 kHz
-# tone's half period is rate / 2000 samples in what the device was given.
+# presenting frames and the tone is heard. Under the classic SDL 1.2 the disk file is what the
+# mixer produced, so the 1 kHz tone's half period there shows that the device runs at the file's
+# own rate (rate / 2000 samples). SDL 2 converts the mixer's output to a device format of its
+# own choosing before the file, so there the mixer's rate is left to the unit tests.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 make_workdir
@@ -37,8 +39,10 @@ for tone in "$VELMORA_SOURCE_DIR"/tests/data/music/tone-*; do
     if wait_window && wait_frames $(($(frames) + 90)); then
         read -r half loudest < <(half_period "$channels")
         want=$(((rate + 1000) / 2000))  # rate / 2000 samples, rounded
-        check "$name: frames keep coming, the tone is heard ($loudest) at the file's own rate" \
-            eval '[ "$loudest" -gt 8000 ] && [ "$half" -ge $((want - 1)) ] && [ "$half" -le $((want + 1)) ]'
+        check "$name: frames keep coming and the tone is heard ($loudest)" [ "$loudest" -gt 8000 ]
+        grep -q libSDL2 "/proc/$GAME_PID/maps" ||
+            check "$name: the device runs at the file's own rate (half period $half)" \
+                eval '[ "$half" -ge $((want - 1)) ] && [ "$half" -le $((want + 1)) ]'
     else
         fail "$name: the game stopped presenting frames"
     fi
