@@ -299,15 +299,17 @@ stop_browser
 
 # Broken Media in the site, packed in its data file: every picture and the music missing (their
 # names changed in the package's index) or corrupt (all but their first 64 bytes zeroed). The
-# game runs on, with texture 0 and in silence.
+# game runs on, with texture 0 and in silence. The index is JSON as emscripten 3.1.6 writes it;
+# later ones minify it with the rest of the script, keys unquoted ({filename:"/Media/...",...}).
 break_media() {  # break_media SITE missing|corrupt: prints the files broken
     python3 - "$@" <<'EOF'
 import glob, json, re, sys
 site, how = sys.argv[1], sys.argv[2]
-script = next(f for f in glob.glob(site + "/*.js") if '"filename"' in open(f).read())
+ENTRY = r'\{\s*"?filename"?\s*:\s*"[^"]*"[^{}]*\}'
+script = next(f for f in glob.glob(site + "/*.js") if re.search(ENTRY, open(f).read()))
 text, data = open(script).read(), bytearray(open(glob.glob(site + "/*.data")[0], "rb").read())
-for entry in re.findall(r'\{\s*"filename"\s*:[^{}]*\}', text):
-    item = json.loads(entry)
+for entry in re.findall(ENTRY, text):
+    item = json.loads(re.sub(r'([{,]\s*)([A-Za-z_]\w*)\s*:', r'\1"\2":', entry))
     if not re.search(r"/Media/.*\.(png|mp3|ogg)$", item["filename"]):
         continue
     if how == "missing":
