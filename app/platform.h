@@ -47,6 +47,17 @@ SDL_Surface* decodeImageWithAlpha(const char* path);
 // components is OpenGL 1.x's bytes per pixel, layout the order of the surface's bytes.
 void uploadTextureImage(const SDL_Surface* image, GLint components, GLenum layout, bool mipmaps);
 
+// ---- meshes ----
+
+struct Mesh;
+
+// Draws a mesh with the bound texture and the enabled client arrays, its own origin moved to
+// x, y, z. The desktop draws it at once; the browser, where each draw call costs far more than
+// moving a pillar's vertices, may keep it until finishMeshDraws.
+void drawMeshAt(const Mesh& mesh, float x, float y, float z);
+// Draws whatever drawMeshAt still keeps; called while the client arrays are still enabled.
+void finishMeshDraws();
+
 // ---- sound ----
 
 // Whether the mixer may play music whose rate or channels the audio device does not take.

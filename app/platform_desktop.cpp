@@ -5,6 +5,7 @@
 #include <SDL/SDL_image.h>
 
 #include "app/main_loop.h"
+#include "game/meshes.h"
 
 // ---- the frame loop ----
 
@@ -104,6 +105,25 @@ void uploadTextureImage(const SDL_Surface* image, GLint components, GLenum layou
         glTexImage2D(GL_TEXTURE_2D, 0, components, image->w, image->h, 0, layout, GL_UNSIGNED_BYTE,
                      image->pixels);
 }
+
+// ---- meshes ----
+
+static void setMeshPointers(const Mesh& mesh) {
+    glVertexPointer(3, GL_FLOAT, 0, mesh.positions);
+    glTexCoordPointer(2, GL_FLOAT, 0, mesh.texCoords);
+    glNormalPointer(GL_FLOAT, 0, mesh.normals);
+}
+
+void drawMeshAt(const Mesh& mesh, float x, float y, float z) {
+    glPushMatrix();
+    glTranslatef(x, y, z);
+    setMeshPointers(mesh);
+    glDrawArrays(GL_TRIANGLES, 0, mesh.vertexCount);
+    glPopMatrix();
+}
+
+// Every mesh was drawn as it came.
+void finishMeshDraws() {}
 
 // ---- sound ----
 

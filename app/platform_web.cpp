@@ -12,6 +12,7 @@
 #include <emscripten/html5.h>
 
 #include "app/main_loop.h"
+#include "game/meshes.h"
 
 // The compiler's image decoder (linked with -sSTB_IMAGE): plain pixels in ordinary memory.
 extern "C" {
@@ -201,6 +202,53 @@ void uploadTextureImage(const SDL_Surface* image, GLint, GLenum layout, bool mip
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(layout), image->w, image->h, 0, layout,
                  GL_UNSIGNED_BYTE, image->pixels);
     if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+// ---- meshes ----
+
+// Every draw call pays for the fixed-function emulation and the software WebGL beneath it, and
+// separate position and texture arrays are copied into one by the emulation, vertex by vertex,
+// on every call. So the meshes are moved here instead of by the modelview matrix, into one array
+// that interleaves each vertex's position and texture coordinates, and drawn with one call.
+// Normals are left out: their array is never enabled. There is room for a field of 256 pillars
+// and the craft; a fuller field is drawn in more calls.
+constexpr int batchPositionFloats = 3;
+constexpr int batchTexCoordFloats = 2;
+constexpr int batchVertexFloats = batchPositionFloats + batchTexCoordFloats;
+constexpr int pillarVertices = 72, craftVertices = 960;
+constexpr int batchPillars = 256;  // steady play keeps about 176 alive
+constexpr int batchVertexCapacity = batchPillars * pillarVertices + craftVertices;
+
+static float batchVertices[batchVertexCapacity * batchVertexFloats];
+static int batchVertexCount;
+
+static void appendMovedMesh(const Mesh& mesh, float x, float y, float z) {
+    float* out = batchVertices + batchVertexCount * batchVertexFloats;
+    for (int i = 0; i < mesh.vertexCount; ++i) {
+        const float* position = mesh.positions + i * batchPositionFloats;
+        const float* texCoord = mesh.texCoords + i * batchTexCoordFloats;
+        *out++ = position[0] + x;
+        *out++ = position[1] + y;
+        *out++ = position[2] + z;
+        *out++ = texCoord[0];
+        *out++ = texCoord[1];
+    }
+    batchVertexCount += mesh.vertexCount;
+}
+
+void drawMeshAt(const Mesh& mesh, float x, float y, float z) {
+    if (batchVertexCount + mesh.vertexCount > batchVertexCapacity) finishMeshDraws();
+    if (mesh.vertexCount > batchVertexCapacity) return;  // no mesh of the game comes near
+    appendMovedMesh(mesh, x, y, z);
+}
+
+void finishMeshDraws() {
+    if (batchVertexCount == 0) return;
+    constexpr GLsizei stride = batchVertexFloats * sizeof(float);
+    glVertexPointer(batchPositionFloats, GL_FLOAT, stride, batchVertices);
+    glTexCoordPointer(batchTexCoordFloats, GL_FLOAT, stride, batchVertices + batchPositionFloats);
+    glDrawArrays(GL_TRIANGLES, 0, batchVertexCount);
+    batchVertexCount = 0;
 }
 
 // ---- sound ----

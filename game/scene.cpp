@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "app/platform.h"
 #include "game/game_record.h"
 #include "game/meshes.h"
 #include "gfx/view.h"
@@ -9,20 +10,6 @@
 constexpr float sceneFieldOfView = 50.0f;
 // 90 x 0.017453292 worked out in double: the view's own forward is -z, the flight's is +x.
 constexpr double quarterTurn = 90.0 * static_cast<double>(0.017453292f);
-
-static void setMeshPointers(const Mesh& mesh) {
-    glVertexPointer(3, GL_FLOAT, 0, mesh.positions);
-    glTexCoordPointer(2, GL_FLOAT, 0, mesh.texCoords);
-    glNormalPointer(GL_FLOAT, 0, mesh.normals);
-}
-
-static void drawMeshAt(const Mesh& mesh, float x, float y, float z) {
-    glPushMatrix();
-    glTranslatef(x, y, z);
-    setMeshPointers(mesh);
-    glDrawArrays(GL_TRIANGLES, 0, mesh.vertexCount);
-    glPopMatrix();
-}
 
 void drawScene() {
     const GameRecord& game = gameRecord;
@@ -40,6 +27,7 @@ void drawScene() {
     }
     const Vec3& craft = game.craft.position;
     drawMeshAt(craftMesh, craft.x, craft.y, craft.z);
+    finishMeshDraws();
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisable(GL_TEXTURE_2D);
