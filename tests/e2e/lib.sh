@@ -102,10 +102,13 @@ wait_exit() {
 close_window() { "$WM_CLOSE_BIN" "$GAME_WINDOW"; }  # the window manager's close button
 closes_with_0() { close_window && wait_exit 15 && [ "$GAME_STATUS" = 0 ]; }
 
-# Keys and buttons are held ~100 ms: a one-shot press would fall within one frame.
-hold_key() { xdotool keydown "$1" sleep "${2:-0.1}" keyup "$1"; }  # hold_key KEY [seconds]
+# Keys and buttons are held: a one-shot press would fall within one frame. held SECONDS: that
+# long, and until the game has presented two more frames, so that a poll sees the press before
+# its release even where a loaded machine makes a frame outlast the hold.
+held() { local next=$(($(frames) + 2)); sleep "$1"; wait_frames "$next" 5 || true; }
+hold_key() { xdotool keydown "$1" && held "${2:-0.1}" && xdotool keyup "$1"; }  # KEY [seconds]
 move_pointer() { xdotool mousemove --window "$GAME_WINDOW" "$1" "$2"; }  # to window pixel X Y
-click_at() { move_pointer "$1" "$2" && xdotool sleep 0.1 mousedown 1 sleep 0.1 mouseup 1; }
+click_at() { move_pointer "$1" "$2" && xdotool sleep 0.1 mousedown 1 && held 0.1 && xdotool mouseup 1; }
 
 # screenshot FILE: the game's window as PNG; fails, rather than hangs, once the window is gone.
 screenshot() { timeout 10 import -window "$GAME_WINDOW" "$1"; }
