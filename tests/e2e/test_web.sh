@@ -11,7 +11,7 @@ source "$(dirname "$0")/lib.sh"
 for tool in emcc chromium python3 compare Xvfb xdotool; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
-CDP=$VELMORA_SOURCE_DIR/tests/e2e/cdp.py T=$E2E_TMP WWW=$E2E_TMP/www
+CDP=$VELMORA_SOURCE_DIR/tools/devtools/cdp.py T=$E2E_TMP WWW=$E2E_TMP/www
 SHOTS=${WEB_TEST_SHOTS:-$E2E_TMP/shots}  # WEB_TEST_SHOTS=folder keeps the pictures taken
 mkdir -p "$WWW" "$SHOTS"
 SERVER_PID='' BROWSER_PID='' CHROMIUM_PID='' SITE_URL=''
