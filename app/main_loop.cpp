@@ -65,3 +65,8 @@ void runFrame() {
     presentFrame();
     drainEvents();
 }
+
+void shutDown() {
+    stopMusic();
+    SDL_Quit();
+}

@@ -8,3 +8,5 @@ extern bool pointerInWindow;  // the window has mouse focus this frame
 
 void startUp();
 void runFrame();
+// The way out after the last frame: the sound closed first, then SDL shut down.
+void shutDown();

@@ -7,6 +7,7 @@
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
+#include <SDL/SDL_mixer.h>
 
 // ---- the frame loop ----
 
@@ -60,8 +61,12 @@ void finishMeshDraws();
 
 // ---- sound ----
 
-// Whether the mixer may play music whose rate or channels the audio device does not take.
-bool mixerResamplesSafely();
+struct MusicStream;
+
+// The mixer's handle for the music file at path, or null where it cannot be played safely. The
+// desktop's decoder reads the prepared stream alone, and only when the open audio device takes
+// its rate and channels as they are; the browser decodes and resamples the file itself.
+Mix_Music* loadMusic(const char* path, const MusicStream& stream);
 
 // ---- storage ----
 

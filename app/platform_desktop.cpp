@@ -6,13 +6,14 @@
 
 #include "app/main_loop.h"
 #include "game/meshes.h"
+#include "game/music_format.h"
 
 // ---- the frame loop ----
 
 void runFrameLoop() {
     do runFrame();
     while (!quitRequested);
-    SDL_Quit();
+    shutDown();
 }
 
 void presentFrame() { SDL_GL_SwapBuffers(); }
@@ -127,13 +128,21 @@ void finishMeshDraws() {}
 
 // ---- sound ----
 
-// sdl12-compat, the SDL 1.2 interface carried by SDL 2, numbers itself 1.2.50 and up. It
-// resamples music into a buffer too small for the result.
-constexpr int firstPatchOnSdl2 = 50;
+// The decoder writes 16-bit samples, converted in place when the device wants anything else:
+// only a device that takes the stream as it is never converts.
+static bool deviceTakes(MusicFormat music) {
+    int rate = 0, channels = 0;
+    Uint16 format = 0;
+    return Mix_QuerySpec(&rate, &format, &channels) != 0 && rate == music.sampleRate &&
+           channels == music.channels && format == AUDIO_S16;
+}
 
-bool mixerResamplesSafely() {
-    const SDL_version* linked = SDL_Linked_Version();
-    return linked->major == 1 && linked->minor == 2 && linked->patch < firstPatchOnSdl2;
+Mix_Music* loadMusic(const char*, const MusicStream& stream) {
+    if (stream.format.sampleRate == 0 || !deviceTakes(stream.format)) return nullptr;
+    SDL_RWops* source =
+        SDL_RWFromConstMem(stream.bytes.data(), static_cast<int>(stream.bytes.size()));
+    if (source == nullptr) return nullptr;
+    return Mix_LoadMUSType_RW(source, MUS_MP3, SDL_TRUE);
 }
 
 // ---- storage ----

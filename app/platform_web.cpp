@@ -13,6 +13,7 @@
 
 #include "app/main_loop.h"
 #include "game/meshes.h"
+#include "game/music_format.h"
 
 // The compiler's image decoder (linked with -sSTB_IMAGE): plain pixels in ordinary memory.
 extern "C" {
@@ -53,7 +54,7 @@ static bool frameDue() {
 
 static void endGame() {
     emscripten_cancel_main_loop();
-    SDL_Quit();
+    shutDown();
     announceGameEnded();
 }
 
@@ -253,8 +254,11 @@ void finishMeshDraws() {
 
 // ---- sound ----
 
-// Web Audio resamples the decoded track to the output's rate itself.
-bool mixerResamplesSafely() { return true; }
+// The browser decodes the file and Web Audio resamples it to the output's rate itself; the
+// music plays where the desktop's would, so a file is silent on both or heard on both.
+Mix_Music* loadMusic(const char* path, const MusicStream& stream) {
+    return stream.format.sampleRate == 0 ? nullptr : Mix_LoadMUS(path);
+}
 
 // ---- storage ----
 

@@ -1,6 +1,7 @@
 #include "game/assets.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
@@ -18,24 +19,35 @@ char gameTitle[256];
 constexpr float gameVersionNumber = 1.0f;
 constexpr int loopForever = -1;
 constexpr const char* musicFileName = "Media/music.mp3";
-static bool deviceTakes(MusicFormat music) {
-    int rate = 0, channels = 0;
-    Uint16 format = 0;
-    return Mix_QuerySpec(&rate, &format, &channels) != 0 && rate == music.sampleRate &&
-           channels == music.channels;
-}
+
+// The decoder reads the music from here for as long as it plays.
+static MusicStream musicStream;
+static bool soundOpen;
 
 void startMusic(const char* path) {
-    // Zeros (an unrecognised file) leave the rate and channels to the library's defaults, as do
-    // the zero sample format and buffer size always.
-    const MusicFormat music = readMusicFormat(path);
-    Mix_OpenAudio(music.sampleRate, 0, music.channels, 0);
-    // A device that insists on another rate would resample: on SDL 2 that overruns the
-    // decoder's buffer, so there the game stays silent instead.
-    if (music.sampleRate != 0 && !mixerResamplesSafely() && !deviceTakes(music)) return;
-    gameRecord.music = Mix_LoadMUS(path);
+    musicStream = readMusicStream(path);
+    // Zeros (nothing safe to play) leave the rate and channels to the library's defaults, as
+    // do the zero sample format and buffer size always.
+    if (Mix_OpenAudio(musicStream.format.sampleRate, 0, musicStream.format.channels, 0) != 0)
+        return;
+    soundOpen = true;
+    // Ending through exit() (as Xlib does when the display goes away) runs the libraries'
+    // destructors while the audio thread may still call into them: the sound goes first.
+    static bool closesAtExit;
+    if (!closesAtExit) closesAtExit = std::atexit(stopMusic) == 0;
+    gameRecord.music = loadMusic(path, musicStream);
     // The browser's mixer fails on a null handle instead of refusing it.
     if (gameRecord.music != nullptr) Mix_PlayMusic(gameRecord.music, loopForever);
+}
+
+void stopMusic() {
+    if (!soundOpen) return;
+    soundOpen = false;
+    Mix_HaltMusic();
+    if (gameRecord.music != nullptr) Mix_FreeMusic(gameRecord.music);
+    gameRecord.music = nullptr;
+    Mix_CloseAudio();
+    musicStream = {{0, 0}, {}};
 }
 
 void loadGameAssets() {

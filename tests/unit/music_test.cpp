@@ -1,25 +1,39 @@
-// The music's own format read from its header, and every kind of music file a player may put in
-// Media decoded through the real mixer path at that format: audible, at its own pitch, and (in
-// the sanitizer build) without a memory error.
+// What of a music file the mixer may decode: a run of at least a second of frames of one kind,
+// closed by a silent frame. Every kind of file a player may put in Media, and every kind of
+// damage, is fed to libmad the way the mixer feeds it, which must then decode frames of the
+// run's format alone; and the real mixer plays each fixture at its own rate and pitch and
+// survives hostile files (checked for memory errors in the sanitizer build).
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "game/assets.h"
 #include "game/game_record.h"
 #include "game/music_format.h"
+#include "tests/unit/mixer_decoder.h"
 
 namespace {
 
 std::string sourcePath(const std::string& relative) {
     const char* source = std::getenv("VELMORA_SOURCE_DIR");
     return std::string(source ? source : ".") + "/" + relative;
+}
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes fileBytes(const std::string& relative) {
+    std::ifstream in(sourcePath(relative), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 struct Fixture {
@@ -31,28 +45,50 @@ const Fixture fixtures[] = {
     {"tone-22050-1.mp3", 22050, 1}, {"tone-22050-2.mp3", 22050, 2}, {"tone-24000-1.mp3", 24000, 1},
     {"tone-24000-2.mp3", 24000, 2}, {"tone-32000-1.mp3", 32000, 1}, {"tone-32000-2.mp3", 32000, 2},
     {"tone-44100-1.mp3", 44100, 1}, {"tone-44100-2.mp3", 44100, 2}, {"tone-48000-1.mp3", 48000, 1},
-    {"tone-48000-2.mp3", 48000, 2}, {"tone-tagged.mp3", 44100, 2},  // behind a 70 kB ID3v2 tag
+    {"tone-48000-2.mp3", 48000, 2}, {"tone-8000-1.mp3", 8000, 1},   {"tone-11025-2.mp3", 11025, 2},
+    {"tone-12000-1.mp3", 12000, 1}, {"tone-tagged.mp3", 44100, 2},  // behind a 70 kB ID3v2 tag
 };
+Bytes fixtureBytes(const char* file) { return fileBytes(std::string("tests/data/music/") + file); }
 
-TEST(MusicFormat, ReadFromEachKindOfFile) {
-    for (const Fixture& f : fixtures) {
-        const MusicFormat m =
-            readMusicFormat(sourcePath(std::string("tests/data/music/") + f.file).c_str());
-        EXPECT_EQ(m.sampleRate, f.rate) << f.file;
-        EXPECT_EQ(m.channels, f.channels) << f.file;
-    }
-    const MusicFormat shipped = readMusicFormat(sourcePath("Media/music.mp3").c_str());
-    EXPECT_EQ(shipped.sampleRate, 44100);
-    EXPECT_EQ(shipped.channels, 2);
-    EXPECT_EQ(readMusicFormat("/nonexistent/music.mp3").sampleRate, 0);
+// What goes wrong when the decoder is handed the stream: a frame of another format than the
+// stream's (the mixer would convert it into a buffer too small), or none at all.
+std::string decodingFault(const MusicStream& stream) {
+    const auto frames = decodeLikeTheMixer(stream.bytes.data(), stream.bytes.size(), 3);
+    if (stream.format.sampleRate == 0)
+        return stream.bytes.empty() && frames.empty() ? "" : "bytes given for no format";
+    if (frames.empty()) return "no frame decoded";
+    for (const DecodedFrame& f : frames)
+        if (f.sampleRate != stream.format.sampleRate || f.channels != stream.format.channels)
+            return "a frame at " + std::to_string(f.sampleRate) + " Hz, " +
+                   std::to_string(f.channels) + " channels";
+    return "";
 }
 
-using Bytes = std::vector<unsigned char>;
+TEST(MusicStream, EachKindOfFilePlaysAtItsOwnFormat) {
+    for (const Fixture& f : fixtures) {
+        const MusicStream m =
+            readMusicStream(sourcePath(std::string("tests/data/music/") + f.file).c_str());
+        EXPECT_EQ(m.format.sampleRate, f.rate) << f.file;
+        EXPECT_EQ(m.format.channels, f.channels) << f.file;
+        EXPECT_EQ(decodingFault(m), "") << f.file;
+    }
+    const MusicStream shipped = readMusicStream(sourcePath("Media/music.mp3").c_str());
+    EXPECT_EQ(shipped.format.sampleRate, 44100);
+    EXPECT_EQ(shipped.format.channels, 2);
+    EXPECT_EQ(decodingFault(shipped), "");
+    EXPECT_EQ(readMusicStream("/nonexistent/music.mp3").format.sampleRate, 0);
+}
 
-// An MPEG-1 Layer III frame at 128 kbit/s: 417 bytes at 44.1 kHz, 384 at 48 kHz.
-Bytes frame(unsigned char mode = 0x40, unsigned char rate = 0x90, size_t size = 417) {
-    Bytes b(size, 0);
-    b[0] = 0xFF, b[1] = 0xFB, b[2] = rate, b[3] = mode;
+// MPEG-1 Layer III frames at 128 kbit/s: 417 bytes at 44.1 kHz, 384 at 48 kHz; 39 of them make
+// the shortest music at 44.1 kHz.
+constexpr int secondAt44k = 39;
+Bytes framesOf(int count, unsigned char mode = 0x40, unsigned char rate = 0x90, size_t size = 417) {
+    Bytes b;
+    for (int i = 0; i < count; ++i) {
+        Bytes f(size, 0);
+        f[0] = 0xFF, f[1] = 0xFB, f[2] = rate, f[3] = mode;
+        b.insert(b.end(), f.begin(), f.end());
+    }
     return b;
 }
 Bytes join(std::initializer_list<Bytes> parts) {
@@ -69,36 +105,103 @@ Bytes id3(size_t body, unsigned char flags = 0) {
     return tag;
 }
 
-TEST(MusicFormat, FindsTheFirstRealFrameHeader) {
+TEST(MusicStream, TakesTheFirstSecondLongRunOfOneKind) {
+    const size_t second = secondAt44k * 417;
     struct Case {
         const char* what;
         Bytes bytes;
         int rate, channels;
+        size_t runBytes;
     } cases[] = {
-        {"two stereo frames", join({frame(), frame()}), 44100, 2},
-        {"mono, 48 kHz", join({frame(0xC0, 0x94, 384), frame(0xC0, 0x94, 384)}), 48000, 1},
-        {"a lone frame at the end of the head", frame(), 44100, 2},
-        {"after an ID3v2 tag", join({id3(300), frame(), frame()}), 44100, 2},
-        {"after a tag with a footer", join({id3(300, 0x10), frame(), frame()}), 44100, 2},
+        {"a second of stereo frames", framesOf(secondAt44k), 44100, 2, second},
+        {"mono, 48 kHz", framesOf(42, 0xC0, 0x94, 384), 48000, 1, 42 * 384},
+        {"a frame short of a second", framesOf(secondAt44k - 1), 0, 0, 0},
+        {"after an ID3v2 tag", join({id3(300), framesOf(secondAt44k)}), 44100, 2, second},
+        {"after a tag with a footer", join({id3(300, 0x10), framesOf(secondAt44k)}), 44100, 2,
+         second},
         {"a sync pattern in junk before the frames",
-         join({{0, 0xFF, 0xFB, 0x90, 0x40, 7}, frame(), frame()}), 44100, 2},
-        {"reserved sample rate", join({frame(0x40, 0x9C), frame(0x40, 0x9C)}), 0, 0},
-        {"bad bitrate", join({frame(0x40, 0xF0), frame(0x40, 0xF0)}), 0, 0},
-        {"a frame followed by another kind", join({frame(), frame(0x40, 0x94)}), 0, 0},
-        {"a tag claiming more than the file", id3(1 << 27), 0, 0},
-        {"three bytes", {0xFF, 0xFB, 0x90}, 0, 0},
-        {"nothing", {}, 0, 0},
+         join({{0, 0xFF, 0xFB, 0x90, 0x40, 7}, framesOf(secondAt44k)}), 44100, 2, second},
+        {"an ID3v1 tag and a cut frame after the run",
+         join({framesOf(secondAt44k), {'T', 'A', 'G', 0xFF, 0xF3}, framesOf(1, 0xC0, 0x94, 100)}),
+         44100, 2, second},
+        {"a second rate after the run",
+         join({framesOf(secondAt44k), framesOf(secondAt44k, 0x40, 0x94, 384)}), 44100, 2, second},
+        {"mono after stereo", join({framesOf(secondAt44k), framesOf(secondAt44k, 0xC0)}), 44100, 2,
+         second},
+        {"a short run of another kind first",
+         join({framesOf(3, 0xC0, 0x94, 384), framesOf(secondAt44k)}), 44100, 2, second},
+        {"free format", framesOf(secondAt44k, 0x40, 0x00), 0, 0, 0},
+        {"reserved sample rate", framesOf(secondAt44k, 0x40, 0x9C), 0, 0, 0},
+        {"bad bitrate", framesOf(secondAt44k, 0x40, 0xF0), 0, 0, 0},
+        {"a tag claiming more than the file", id3(1 << 27), 0, 0, 0},
+        {"three bytes", {0xFF, 0xFB, 0x90}, 0, 0, 0},
+        {"nothing", {}, 0, 0, 0},
     };
     for (const Case& c : cases) {
-        const MusicFormat m = musicFormatOf(c.bytes.data(), c.bytes.size());
-        EXPECT_EQ(m.sampleRate, c.rate) << c.what;
-        EXPECT_EQ(m.channels, c.channels) << c.what;
+        const MusicStream m = musicStreamOf(c.bytes.data(), c.bytes.size());
+        EXPECT_EQ(m.format.sampleRate, c.rate) << c.what;
+        EXPECT_EQ(m.format.channels, c.channels) << c.what;
+        if (c.rate == 0) {
+            EXPECT_TRUE(m.bytes.empty()) << c.what;
+            continue;
+        }
+        // The run, then a silent frame of its kind with no padding: 417 bytes here too.
+        ASSERT_EQ(m.bytes.size(), c.runBytes + (c.rate == 48000 ? 384 : 417)) << c.what;
+        EXPECT_EQ(Bytes(m.bytes.end() - 4, m.bytes.end()), Bytes(4, 0)) << c.what;
+        EXPECT_EQ(decodingFault(m), "") << c.what;
     }
+}
+
+// Random bytes, real files cut anywhere or with random bytes inside, files of two formats
+// spliced, pictures and sound that are not MP3 at all: whatever is played decodes only to
+// frames of the stream's own format, in every loop.
+TEST(MusicStream, HostileFilesDecodeOnlyToTheStreamsFormat) {
+    std::mt19937 random(20261207);
+    auto noise = [&](size_t size) {
+        Bytes b(size);
+        for (unsigned char& c : b) c = static_cast<unsigned char>(random());
+        return b;
+    };
+    std::vector<std::pair<std::string, Bytes>> files;
+    for (size_t size : {1u, 100u, 5000u, 60000u, 300000u})
+        files.push_back({"random " + std::to_string(size), noise(size)});
+    // Noise salted with headers, so that runs start and break inside it.
+    for (int i = 0; i < 20; ++i) {
+        Bytes b = noise(20000);
+        for (size_t at = random() % 500; at + 4 < b.size(); at += 17 + random() % 900)
+            b[at] = 0xFF, b[at + 1] = 0xE2 | (random() & 0x1D);
+        files.push_back({"salted noise " + std::to_string(i), b});
+    }
+    const Bytes tone = fixtureBytes("tone-44100-2.mp3"), low = fixtureBytes("tone-8000-1.mp3");
+    for (size_t cut = 1; cut < tone.size(); cut += 331)
+        files.push_back(
+            {"44.1 kHz cut at " + std::to_string(cut), Bytes(tone.begin(), tone.begin() + cut)});
+    for (size_t at = 0; at < tone.size(); at += 977) {
+        Bytes b = tone;
+        const Bytes junk = noise(1 + random() % 700);
+        b.insert(b.begin() + at, junk.begin(), junk.end());
+        files.push_back({"random bytes inside at " + std::to_string(at), b});
+        Bytes overwritten = tone;
+        for (size_t i = at; i < std::min(tone.size(), at + 300); ++i) overwritten[i] = random();
+        files.push_back({"random bytes over it at " + std::to_string(at), overwritten});
+    }
+    files.push_back({"44.1 kHz then 8 kHz", join({tone, low})});
+    files.push_back({"8 kHz then 44.1 kHz", join({low, tone})});
+    files.push_back({"stereo then mono", join({tone, fixtureBytes("tone-44100-1.mp3")})});
+    files.push_back({"8 kHz cut into 44.1 kHz", join({Bytes(tone.begin(), tone.begin() + 5000), low,
+                                                      Bytes(tone.begin() + 5000, tone.end())})});
+    files.push_back({"a PNG picture", fileBytes("Media/splashscreen.png")});
+    Bytes wav = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    Bytes pcm = noise(88200);
+    wav.insert(wav.end(), pcm.begin(), pcm.end());
+    files.push_back({"a WAV file", wav});
+    for (const auto& [what, bytes] : files)
+        EXPECT_EQ(decodingFault(musicStreamOf(bytes.data(), bytes.size())), "") << what;
 }
 
 // What the mixer hands the device: the loudest sample, and how many samples the first channel
 // takes to swing from well below zero to well above or back (a half period of the tone), which
-// neither the encoder's quiet edges nor the loop's seam disturb in the median.
+// the encoder's quiet edges and the loop's seam hardly disturb on average.
 std::atomic<int> peak{0}, frames{0}, channels{2};
 std::atomic<int> halfPeriods[100];
 int side = 0, lastSwing = 0;
@@ -115,12 +218,12 @@ void measure(void*, Uint8* stream, int bytes) {
     }
 }
 
-int medianHalfPeriod() {
-    int total = 0, seen = 0;
-    for (const auto& count : halfPeriods) total += count;
+// The mean, as at rates like 11,025 Hz a 1 kHz tone swings every 5 and 6 samples by turns.
+double meanHalfPeriod() {
+    long count = 0, samples = 0;
     for (int length = 0; length < 100; ++length)
-        if ((seen += halfPeriods[length]) * 2 > total) return length;
-    return 0;
+        count += halfPeriods[length], samples += static_cast<long>(length) * halfPeriods[length];
+    return count == 0 ? 0.0 : static_cast<double>(samples) / count;
 }
 
 struct Decoding : ::testing::TestWithParam<Fixture> {};
@@ -137,10 +240,10 @@ TEST_P(Decoding, PlaysAudiblyAtItsOwnPitch) {
     channels = deviceChannels;
     Mix_SetPostMix(measure, nullptr);
     for (int waited = 0; waited < 5000 && frames < rate * 3 / 2; waited += 20) SDL_Delay(20);
-    Mix_CloseAudio();
+    stopMusic();
     ASSERT_GE(frames, rate) << "less than a second came through the mixer";
     EXPECT_GT(peak, 8000) << "the half-scale tone is (nearly) silent";
-    const double pitch = rate / (2.0 * medianHalfPeriod());
+    const double pitch = rate / (2.0 * meanHalfPeriod());
     EXPECT_NEAR(pitch, 1000.0, 30.0) << "the tone came out at another pitch";
 }
 INSTANTIATE_TEST_SUITE_P(EachFile, Decoding, ::testing::ValuesIn(fixtures), [](const auto& info) {
@@ -149,5 +252,43 @@ INSTANTIATE_TEST_SUITE_P(EachFile, Decoding, ::testing::ValuesIn(fixtures), [](c
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     return name;
 });
+
+// The real mixer on the dummy driver, which takes any format it is asked for: whatever the
+// file, the game either plays it at the device's own format or stays silent, and the sound
+// closes cleanly, however often.
+TEST(MusicStream, HostileFilesThroughTheRealMixer) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::mt19937 random(7);
+    const Bytes tone = fixtureBytes("tone-44100-2.mp3"), low = fixtureBytes("tone-8000-1.mp3");
+    Bytes noise(60000);
+    for (unsigned char& c : noise) c = static_cast<unsigned char>(random());
+    Bytes damaged = tone;
+    for (size_t i = 3000; i < 3400; ++i) damaged[i] = static_cast<unsigned char>(random());
+    const std::pair<const char*, Bytes> files[] = {
+        {"random bytes", noise},
+        {"8 kHz then 44.1 kHz", join({low, tone})},
+        {"44.1 kHz stereo then mono", join({tone, fixtureBytes("tone-44100-1.mp3")})},
+        {"random bytes inside", damaged},
+        {"a PNG picture", fileBytes("Media/splashscreen.png")},
+    };
+    const std::string path = testing::TempDir() + "hostile.mp3";
+    for (const auto& [what, bytes] : files) {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        const MusicStream expected = musicStreamOf(bytes.data(), bytes.size());
+        startMusic(path.c_str());
+        EXPECT_EQ(gameRecord.music != nullptr, expected.format.sampleRate != 0) << what;
+        SDL_Delay(400);
+        stopMusic();
+        stopMusic();
+        EXPECT_EQ(Mix_QuerySpec(nullptr, nullptr, nullptr), 0) << what << ": left open";
+    }
+    std::remove(path.c_str());
+}
+
+TEST(MusicStream, StoppingWithoutSoundDoesNothing) {
+    stopMusic();
+    EXPECT_EQ(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
+}
 
 }  // namespace
