@@ -14,6 +14,8 @@ for option in "$@"; do
     --tests)
         packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick faketime
             desktop-file-utils appstream)
+        # libmad, which the music tests feed the way the mixer does.
+        packages+=(libmad0-dev)
         # The browser build's end-to-end test: the compiler, the browser it drives, and python3
         # for its DevTools client and the loopback server.
         packages+=(emscripten chromium python3)
