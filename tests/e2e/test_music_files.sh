@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # A player may put any MP3 the mixer decodes in place of Media/music.mp3. Each fixture tone (at
 # every rate of MPEG-1 and MPEG-2, mono and stereo, three MPEG 2.5 rates, and one behind a large
-# ID3v2 tag) plays in
-# the real game through the disk audio driver, the decoder's real path: the game keeps
-# presenting frames and the tone is heard. Under the classic SDL 1.2 the disk file is what the
+# ID3v2 tag) plays in the real game through the disk audio driver, the decoder's real path: the
+# game keeps presenting frames and the tone is heard. Under the classic SDL 1.2 the disk file is what the
 # mixer produced, so the 1 kHz tone's half period there shows that the device runs at the file's
 # own rate (rate / 2000 samples). SDL 2 converts the mixer's output to a device format of its
 # own choosing before the file, so there the mixer's rate is left to the unit tests.
