@@ -37,7 +37,7 @@ for row in "screenw=-5|3" "screenh=1e30|3" "screenw=1e39|3" "screenbpp=1e30|3" \
     printf 'screenw=640\nscreenh=480\n%b\n' "$setting" >"$WORKDIR/settings.ini"  # the last wins
     start_game $environment
     check "[$setting $environment] ends with status $status, quietly" \
-        eval 'wait_exit 30 && [ "$GAME_STATUS" = "$status" ] && printed_nothing'
+        eval 'wait_exit 60 && [ "$GAME_STATUS" = "$status" ] && printed_nothing'
 done
 
 # Xlib ends the process with status 1 for a request the server refuses and for a connection
