@@ -26,6 +26,24 @@ static void refuseMode() {
     std::exit(modeRefusedStatus);
 }
 
+// Every mode is set inside the platform's brackets, so that a display which refuses the mode by
+// ending the process ends it with the status of a refused mode, as a null surface does.
+static SDL_Surface* setVideoMode(int width, int height, int depth, Uint32 flags) {
+    beginModeSet();
+    SDL_Surface* surface = SDL_SetVideoMode(width, height, depth, flags);
+    endModeSet();
+    return surface;
+}
+
+// SDL 1.2's interface on SDL 2 returns a surface of any size asked, but its OpenGL drawable is
+// no larger than the driver can draw into; the first frame of a larger one ends the process
+// (an X error, or an assertion in the X client library). Such a size is refused here instead.
+static bool drawableHolds(int width, int height) {
+    GLint largest[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
+    return width <= largest[0] && height <= largest[1];
+}
+
 static void requestMultisampling() {
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 4);
@@ -34,8 +52,8 @@ static void requestMultisampling() {
 // A plain window of the desktop's size first: SDL fills in zero sizes from the current mode.
 static void takeDesktopSize(DisplayConfig& config) {
     SDL_Surface* desktop =
-        SDL_SetVideoMode(static_cast<int>(config.screenWidth),
-                         static_cast<int>(config.screenHeight), config.colourDepth, SDL_DOUBLEBUF);
+        setVideoMode(static_cast<int>(config.screenWidth), static_cast<int>(config.screenHeight),
+                     config.colourDepth, SDL_DOUBLEBUF);
     if (desktop == nullptr) refuseMode();
     config.screenWidth = static_cast<float>(desktop->w);
     config.screenHeight = static_cast<float>(desktop->h);
@@ -77,8 +95,8 @@ void initOpenGlDisplay() {
     const int width = static_cast<int>(config.screenWidth);
     const int height = static_cast<int>(config.screenHeight);
     const Uint32 flags = config.fullscreen ? SDL_OPENGL | SDL_FULLSCREEN : SDL_OPENGL;
-    config.screenSurface = SDL_SetVideoMode(width, height, config.colourDepth, flags);
-    if (config.screenSurface == nullptr) refuseMode();
+    config.screenSurface = setVideoMode(width, height, config.colourDepth, flags);
+    if (config.screenSurface == nullptr || !drawableHolds(width, height)) refuseMode();
     setProjection(width, height, config.aspectRatio);
     setFixedState();
 }

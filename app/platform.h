@@ -27,6 +27,11 @@ void waitOutFrame(std::uint32_t waitMs);
 void chooseVideoDriver();
 void setWindowCaption(const char* caption);
 void showSystemCursor(bool shown);
+// Bracket every SDL_SetVideoMode. An X server that refuses the mode makes Xlib end the process
+// with status 1 from inside the call; between these two it ends with the status of a refused
+// mode instead, unless the connection to the display was lost, which keeps its status.
+void beginModeSet();
+void endModeSet();
 
 // ---- input ----
 

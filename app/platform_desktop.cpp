@@ -1,9 +1,16 @@
 // The desktop side of the platform seam: SDL 1.2 and OpenGL 1.x with GLU.
 #include "app/platform.h"
 
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstdlib>
+
 #include <GL/glu.h>
 #include <SDL/SDL_image.h>
+#include <SDL/SDL_syswm.h>
 
+#include "app/display.h"
 #include "app/main_loop.h"
 #include "game/meshes.h"
 #include "game/music_format.h"
@@ -35,6 +42,39 @@ void chooseVideoDriver() {
 void setWindowCaption(const char* caption) { SDL_WM_SetCaption(caption, nullptr); }
 
 void showSystemCursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
+
+// The socket of the connection to the X server while a mode is being set; -1 at other times.
+static int modeSetConnection = -1;
+
+static int displayConnection() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) != 1 || info.info.x11.display == nullptr) return -1;
+    return ConnectionNumber(info.info.x11.display);
+}
+
+// Xlib ends the process with exit(1) both when the server answers a request with an error and
+// when the connection breaks. An error leaves the connection open, with the server still
+// there; a break leaves the socket at its end or failing. Xlib does not close it before exiting.
+static bool connectionOpen(int socket) {
+    char next;
+    const ssize_t got = recv(socket, &next, 1, MSG_PEEK | MSG_DONTWAIT);
+    return got > 0 || (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
+}
+
+// Runs before every other exit handler registered earlier, and _Exit skips them: the display
+// is half set up, and nothing more should talk to it.
+static void endRefusedModeSet() {
+    if (modeSetConnection >= 0 && connectionOpen(modeSetConnection)) std::_Exit(modeRefusedStatus);
+}
+
+void beginModeSet() {
+    static bool handlerRegistered;
+    if (!handlerRegistered) handlerRegistered = std::atexit(endRefusedModeSet) == 0;
+    modeSetConnection = displayConnection();
+}
+
+void endModeSet() { modeSetConnection = -1; }
 
 // ---- input ----
 

@@ -82,6 +82,10 @@ void presentFrame() {
 
 void chooseVideoDriver() {}
 
+// The canvas takes any size the page gives it; nothing ends the process on the way.
+void beginModeSet() {}
+void endModeSet() {}
+
 // The page keeps its own title.
 void setWindowCaption(const char*) {}
 

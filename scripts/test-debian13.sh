@@ -2,10 +2,12 @@
 # Runs the README's test command as a new player would on a freshly installed minimal Debian 13,
 # where SDL 1.2 is carried by SDL 2. A root is bootstrapped from the Debian archive that apt
 # already uses here; the committed source tree (git archive of HEAD, as a clean clone has it)
-# and ../shared beside it are copied in; ./test.sh runs there as root, inside a private mount
-# and PID namespace, and then the music cases and the game on hostile music and at every way out
-# under AddressSanitizer. Whatever it mounts or starts ends with that namespace, and the root is
-# removed afterwards, so nothing is kept from one run to the next but the log.
+# and ../shared beside it are copied into an ordinary user's home, which Debian 13 makes with
+# mode 0700, so that the tests also pass where others cannot enter; ./test.sh runs there as
+# root, inside a private mount and PID namespace, and then the music cases and the game on
+# hostile music and at every way out under AddressSanitizer. Whatever it mounts or starts ends
+# with that namespace, and the root is removed afterwards, so nothing is kept from one run to
+# the next but the log.
 #
 # Usage (as root): scripts/test-debian13.sh [LOG]   (LOG: /tmp/velmora-debian13.log)
 # Prints the time of each step and the test summary, and the log's tail when a step fails;
@@ -18,14 +20,16 @@ source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The steps run inside the namespace, as its first process: when it ends, the kernel ends
 # every process left in the namespace and drops every mount made there.
 if [ "${1-}" = --inside ]; then
-    root=$2 mirror=$3
+    root=$2 mirror=$3 home=/home/player
     step() { echo "== $1 $(date +%s)"; }
     step bootstrap
     debootstrap --variant=minbase "$release" "$root" "$mirror"
     step copy
-    mkdir -p "$root/work/main"
-    git -C "$source_dir" archive --format=tar HEAD | tar -x -C "$root/work/main"
-    [ ! -d "$source_dir/../shared" ] || cp -a "$source_dir/../shared" "$root/work/shared"
+    chroot "$root" useradd --create-home player
+    chmod 700 "$root$home"  # the release's default; kept here should it ever change
+    mkdir "$root$home/velmora"
+    git -C "$source_dir" archive --format=tar HEAD | tar -x -C "$root$home/velmora"
+    [ ! -d "$source_dir/../shared" ] || cp -a "$source_dir/../shared" "$root$home/shared"
     cp -L /etc/resolv.conf "$root/etc/resolv.conf"
     # A /dev of its own (the few nodes the build, Xvfb and a browser open), so nothing in the
     # root reaches the host's devices; /tmp and /dev/shm in memory.
@@ -45,7 +49,7 @@ if [ "${1-}" = --inside ]; then
     in_root() {
         chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
             PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-            bash -c "cd /work/main && $1" </dev/null
+            bash -c "cd $home/velmora && $1" </dev/null
     }
     # The dependencies first, so that their time shows apart from the build and the tests;
     # test.sh then finds them all installed, as on a second run.

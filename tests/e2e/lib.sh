@@ -42,21 +42,35 @@ make_workdir() {
     printf '%s\n' "${1-$'screenw=640\nscreenh=480'}" >"$WORKDIR/settings.ini"
 }
 
+# for_player FILE: prints the path of a copy of FILE that any user may run. The checkout, and
+# the game built in it, may lie in a folder that others cannot enter (under /root, or a home of
+# mode 0700); the copies lie in $E2E_TMP, which anyone can pass through.
+for_player() {
+    local copy=$E2E_TMP/bin/$(basename "$1")
+    [ -e "$copy" ] || install -D -m 755 "$1" "$copy"
+    echo "$copy"
+}
+
 # start_game [env arguments...]: the game in $WORKDIR, its output to files, its frames counted,
-# $GAME_PRELOAD preloaded; as the user $GAME_USER when set (root reads even mode 000). Its sound
-# goes to the file $AUDIO through SDL's disk driver, so the music takes the path it takes to a
-# sound card, decoder and conversions included; SDL_AUDIODRIVER among the arguments overrides.
+# $GAME_PRELOAD preloaded; as the user $GAME_USER when set (root reads even mode 000), from
+# copies of the game and the preloaded libraries. Its sound goes to the file $AUDIO through
+# SDL's disk driver, so the music takes the path it takes to a sound card, decoder and
+# conversions included; SDL_AUDIODRIVER among the arguments overrides.
 start_game() {
-    local as=() count=(LD_PRELOAD="$GAME_PRELOAD")
-    [ -z "$GAME_USER" ] || as=(setpriv --reuid="$GAME_USER" --regid="$GAME_USER" --clear-groups
-        env -i DISPLAY="$DISPLAY" HOME=/nonexistent)
-    if [ -e "$SWAPCOUNT_LIB" ]; then
-        install -m 666 /dev/null "$SWAPS"
-        count=(LD_PRELOAD="$SWAPCOUNT_LIB $GAME_PRELOAD" SWAPCOUNT_FILE="$SWAPS")
+    local as=() game=$VELMORA_BIN preload=$GAME_PRELOAD count=() lib libs=()
+    [ ! -e "$SWAPCOUNT_LIB" ] || preload="$SWAPCOUNT_LIB $preload" count=(SWAPCOUNT_FILE="$SWAPS")
+    if [ -n "$GAME_USER" ]; then
+        game=$(for_player "$game")
+        for lib in $preload; do libs+=("$(for_player "$lib")"); done
+        preload=${libs[*]}
+        as=(setpriv --reuid="$GAME_USER" --regid="$GAME_USER" --clear-groups
+            env -i DISPLAY="$DISPLAY" HOME=/nonexistent)
     fi
+    [ ! -e "$SWAPCOUNT_LIB" ] || install -m 666 /dev/null "$SWAPS"
     install -m 666 /dev/null "$AUDIO"
     (cd "$WORKDIR" && exec "${as[@]}" env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO" \
-        env "$@" "${count[@]}" "$VELMORA_BIN" >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
+        env "$@" LD_PRELOAD="$preload" "${count[@]}" "$game" >"$E2E_TMP/stdout" \
+        2>"$E2E_TMP/stderr") &
     GAME_PID=$! GAME_STATUS=
 }
 

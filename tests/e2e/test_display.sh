@@ -25,13 +25,34 @@ opens "screenw=800\nscreenh=0\n" 800x768       # a zero height: the desktop's
 opens "screenw=8 00.9\nscreenh=0.5\n" 800x768  # below one pixel counts as zero
 opens "fullscreen=1\n" 1024x768                # the whole screen
 
-# A size the display refuses ends the game with status 3, no display with status 1.
+# A size the display refuses ends the game with status 3, no display with status 1. The classic
+# SDL refuses a width of 16384 pixels or more itself; SDL 2 takes any size but clips the OpenGL
+# drawable to the driver's largest; 65536 reaches the X server as 0, which it answers with an
+# error. A drawable of 16384 x 16384 takes software OpenGL many seconds to make and drop.
 for row in "screenw=-5|3" "screenh=1e30|3" "screenw=1e39|3" "screenbpp=1e30|3" \
+    "screenw=100000\nscreenh=100000|3" "screenw=40000\nscreenh=40000|3" \
+    "screenw=70000\nscreenh=10|3" "screenh=20000|3" "screenw=65536|3" "screenh=65536|3" \
     "|1|-u DISPLAY" "|1|DISPLAY=:65000"; do
     IFS='|' read -r setting status environment <<<"$row"
-    printf 'screenw=640\nscreenh=480\n%s\n' "$setting" >"$WORKDIR/settings.ini"  # the last wins
+    printf 'screenw=640\nscreenh=480\n%b\n' "$setting" >"$WORKDIR/settings.ini"  # the last wins
     start_game $environment
     check "[$setting $environment] ends with status $status, quietly" \
-        eval 'wait_exit 10 && [ "$GAME_STATUS" = "$status" ] && printed_nothing'
+        eval 'wait_exit 60 && [ "$GAME_STATUS" = "$status" ] && printed_nothing'
 done
+
+# Xlib ends the process with status 1 for a request the server refuses and for a connection
+# lost alike; only the first means a refused mode. A display whose connection breaks just as
+# the window is asked for (641 pixels wide, to be told apart) keeps status 1.
+python3 "$(dirname "$0")/cut_display.py" "${DISPLAY#:}" 641 >"$E2E_TMP/cut" 2>&1 &
+CUT_PID=$!
+trap 'kill $CUT_PID 2>/dev/null; e2e_cleanup' EXIT
+for ((i = 0; i < 50; i++)); do [ ! -s "$E2E_TMP/cut" ] || break; sleep 0.1; done
+printf 'screenw=641\nscreenh=480\n' >"$WORKDIR/settings.ini"
+start_game DISPLAY="127.0.0.1:$(cat "$E2E_TMP/cut")"
+check "[connection lost while the window is made] ends with status 1, quietly" \
+    eval 'wait_exit 10 && [ "$GAME_STATUS" = 1 ] && printed_nothing'
+printf 'screenw=642\nscreenh=480\n' >"$WORKDIR/settings.ini"  # the same way in, left whole
+start_game DISPLAY="127.0.0.1:$(cat "$E2E_TMP/cut")"
+check "[the same display, any other width] opens the window" wait_window
+close_window && wait_exit 15 || true
 finish
