@@ -2,7 +2,6 @@
 #include "app/platform.h"
 
 #include <GL/glu.h>
-#include <SDL/SDL_image.h>
 
 #include "app/main_loop.h"
 #include "game/meshes.h"
@@ -27,8 +26,10 @@ void waitOutFrame(std::uint32_t waitMs) { SDL_Delay(waitMs); }
 // writes to the terminal and can never make an OpenGL mode, so unless the player chose a
 // driver, X11 is the only one worth trying.
 void chooseVideoDriver() {
+#if !defined(_WIN32)  // SDL's own choice there, windib, is the one that makes OpenGL windows
     if (SDL_getenv("SDL_VIDEODRIVER") == nullptr)
         SDL_putenv(const_cast<char*>("SDL_VIDEODRIVER=x11"));
+#endif
 }
 
 void setWindowCaption(const char* caption) { SDL_WM_SetCaption(caption, nullptr); }
@@ -62,6 +63,15 @@ bool pointerOverWindow() { return (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0; 
 
 // ---- pictures ----
 
+// Windows builds carry no SDL_image: libpng decodes the pictures into the surfaces it would give.
+#if defined(_WIN32)
+#include "app/png_decoder.h"
+static SDL_Surface* loadPicture(const char* path) { return decodePng(path); }
+#else
+#include <SDL/SDL_image.h>
+static SDL_Surface* loadPicture(const char* path) { return IMG_Load(path); }
+#endif
+
 // Paletted, grey and 16-bit images have no upload format of their own: they are redrawn into
 // 32-bit red-first pixels. The blit turns a colour key into transparent pixels (the new
 // surface starts zeroed) and every other pixel opaque.
@@ -82,7 +92,7 @@ static SDL_Surface* widenToRgba(SDL_Surface* image) {
 }
 
 SDL_Surface* decodeImage(const char* path) {
-    SDL_Surface* image = IMG_Load(path);
+    SDL_Surface* image = loadPicture(path);
     if (image == nullptr || image->format->BytesPerPixel >= 3) return image;
     SDL_Surface* wide = widenToRgba(image);
     SDL_FreeSurface(image);
@@ -90,7 +100,7 @@ SDL_Surface* decodeImage(const char* path) {
 }
 
 SDL_Surface* decodeImageWithAlpha(const char* path) {
-    SDL_Surface* image = IMG_Load(path);
+    SDL_Surface* image = loadPicture(path);
     if (image == nullptr) return nullptr;
     SDL_Surface* converted = SDL_DisplayFormatAlpha(image);
     SDL_FreeSurface(image);

@@ -126,7 +126,7 @@ int medianHalfPeriod() {
 struct Decoding : ::testing::TestWithParam<Fixture> {};
 
 TEST_P(Decoding, PlaysAudiblyAtItsOwnPitch) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
     startMusic(sourcePath(std::string("tests/data/music/") + GetParam().file).c_str());
     ASSERT_NE(gameRecord.music, nullptr) << Mix_GetError();
     int rate = 0, deviceChannels = 0;
