@@ -163,7 +163,7 @@ tests=OFF
 [ "${VELMORA_WINDOWS_TESTS:-0}" = 1 ] && tests=ON
 cmake -S "$source_dir" -B "$work/game" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/packaging/windows/mingw-w64.cmake" \
-    -DVELMORA_WINDOWS_PREFIX="$prefix" -DVELMORA_TESTS=$tests -DVELMORA_BENCH=OFF >/dev/null
+    -DVELMORA_WINDOWS_PREFIX="$prefix" -DVELMORA_TESTS=$tests >/dev/null
 cmake --build "$work/game" -j"$jobs"
 $host-strip "$work/game/velmora.exe"
 
@@ -174,9 +174,9 @@ stage=$work/stage/Velmora
 rm -rf "$work/stage" && mkdir -p "$stage/licences"
 cp "$work/game/velmora.exe" "$stage/"
 cp -r "$source_dir/Media" "$stage/Media" && rm -f "$stage/Media/CREDITS"
-cp "$source_dir/settings.ini" "$stage/"
 # Notepad before Windows 10 1809 shows lone line feeds as one long line.
 to_crlf() { sed 's/\r$//; s/$/\r/' "$1" >"$2"; }
+to_crlf "$source_dir/settings.ini" "$stage/settings.ini"  # the game reads either line end
 to_crlf "$source_dir/packaging/windows/README.txt" "$stage/README.txt"
 # The Debian version each library was built from, as its source package's files name it.
 debian_version() {
