@@ -9,7 +9,7 @@
 # game. The sources come through a source list of this build's own under build-windows/apt; the
 # system's apt configuration is read for its archive address and never changed.
 # Environment: VELMORA_WINDOWS_TESTS=1 also builds the unit tests as Windows programs
-# (build-windows/game/tests/unit_tests.exe), for tests/windows/run-wine-tests.sh.
+# (build-windows/game/tests/unit_tests.exe), as scripts/test-windows.sh does.
 set -euo pipefail
 
 [ $# -eq 1 ] || { echo "usage: $0 OUTDIR" >&2; exit 2; }
