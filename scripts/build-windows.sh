@@ -57,8 +57,9 @@ fetch_sources() {
     [ -n "$mirror" ] || { echo "no Debian archive in the system's apt sources" >&2; exit 1; }
     mkdir -p "$apt_dir/parts" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
     : >"$apt_dir/preferences"
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $release main" \
-        >"$apt_dir/sources.list"
+    local keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+    [ -e $keyring ] || keyring=/usr/share/keyrings/debian-archive-keyring.pgp  # Debian 13's name
+    echo "deb-src [signed-by=$keyring] $mirror $release main" >"$apt_dir/sources.list"
     step "source lists of $release from $mirror"
     apt-get "${apt_options[@]}" update
 }
