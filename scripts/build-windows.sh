@@ -49,7 +49,7 @@ apt_dir=$work/apt
 apt_options=(-o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts="$apt_dir/parts"
     -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache"
     -o Dir::Etc::Preferences="$apt_dir/preferences" -o Dir::Etc::PreferencesParts="$apt_dir/parts"
-    -o APT::Sandbox::User=root -qq)
+    -o APT::Sandbox::User="$(id -un)" -qq)  # downloads into our own folder, as ourselves
 
 fetch_sources() {
     local mirror

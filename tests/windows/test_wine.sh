@@ -34,11 +34,12 @@ fresh() {  # the unpacked folder as a player gets it, plus optional settings tex
     [ $# = 0 ] || printf '%s\r\n' "$@" >"$GAME_DIR/settings.ini"
 }
 
-# start_wine [env arguments...]: velmora.exe from the game folder, its sound to $AUDIO.
+# start_wine [env arguments...]: velmora.exe, its sound to $AUDIO, in the game folder or in
+# $START_DIR when set.
 start_wine() {
     rm -f "$AUDIO"
-    (cd "$GAME_DIR" && exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO" "$@" \
-        wine velmora.exe >"$T/stdout" 2>"$T/stderr") &
+    (cd "${START_DIR:-$GAME_DIR}" && exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO" \
+        "$@" wine "$GAME_DIR/velmora.exe" >"$T/stdout" 2>"$T/stderr") &
     GAME_PID=$! GAME_STATUS= GAME_WINDOW=
 }
 # wait_wine_window [seconds]: sets GAME_WINDOW once the game's window shows.
@@ -198,6 +199,16 @@ check "a lower run leaves the file as it was" \
     eval 'wait_screen ready 30 && [ "$(od -c "$SCORE")" = "$(printf "99999\r\n" | od -c)" ]'
 escape && sleep 1.5 && move_pointer 320 165 && xdotool mousedown 1 sleep 0.3 mouseup 1
 check "Exit ends the game with status 0" eval 'wait_exit 15 && [ $GAME_STATUS = 0 ]'
+
+# Started from another folder (as from a command prompt), the game finds its own folder's
+# Media and keeps its score there.
+rm -f "$SCORE"
+START_DIR=$T start_wine
+check "started from another folder, it shows its pictures" \
+    eval 'wait_wine_window && wait_screen ready 15 && start_run'
+for ((i = 0; i < 300; i++)); do [ -e "$SCORE" ] && break || sleep 0.1; done
+check "  and keeps its score in its own folder" score_holds
+close_window && wait_exit 15 || true
 
 # ---- settings, bad files, statuses ----
 
