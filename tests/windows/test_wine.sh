@@ -292,9 +292,9 @@ done
 
 # ---- the installer ----
 
-wine_path() { wine winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+wine_path() { timeout 60 wine winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 timeout 120 wine "$PACKAGE/velmora-setup.exe" /S >/dev/null 2>&1 || true
-windows_variable() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
+windows_variable() { timeout 60 wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 LOCAL=$(wine_path "$(windows_variable LOCALAPPDATA)")
 SHORTCUT="$(windows_variable APPDATA)\Microsoft\Windows\Start Menu\Programs\Velmora.lnk"
 MENU=$(dirname "$(wine_path "$SHORTCUT")")
@@ -310,12 +310,12 @@ installed() {
 check "the silent install puts the game in %LOCALAPPDATA%\\Programs\\Velmora" installed
 check "with a Start-menu shortcut" [ -e "$MENU/Velmora.lnk" ]
 check "and an entry in the installed apps" eval \
-    'wine reg query "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora" \
+    'timeout 60 wine reg query "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora" \
         /v UninstallString 2>/dev/null | grep -q uninstall.exe'
 
 # The shortcut starts the game in the install folder: its crash writes the score file there.
 # start returns at once: the game's process is known by its window.
-(cd "$T" && wine start "$SHORTCUT" >/dev/null 2>&1) || true
+(cd "$T" && timeout 60 wine start "$SHORTCUT" >/dev/null 2>&1) || true
 GAME_PID=
 check "the shortcut starts the game" wait_wine_window
 GAME_PID=$(xdotool getwindowpid "$GAME_WINDOW" 2>/dev/null || true)
