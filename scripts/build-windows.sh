@@ -20,9 +20,12 @@ host=x86_64-w64-mingw32
 prefix=$work/prefix
 jobs=${VELMORA_JOBS:-2}
 release=bookworm
-# One source package per library, pinned to the release; the upstream version each must unpack
+# One source package per library, pinned to its release; the upstream version each must unpack
 # to is checked, so a changed archive stops the build instead of shipping something else.
 packages=(zlib libpng1.6 libmad libsdl1.2 sdl-mixer1.2)
+# The archive reached here serves libmad's Debian 12 tarball but not Debian's diff of it; Debian
+# 13 packages the same upstream 0.15.1b in full, its security fixes included.
+declare -A package_release=([libmad]=trixie)
 declare -A upstream=([zlib]=1.2.13 [libpng1.6]=1.6.39 [libmad]=0.15.1b [libsdl1.2]=1.2.15
     [sdl-mixer1.2]=1.2.12)
 
@@ -51,40 +54,44 @@ apt_options=(-o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::Source
     -o Dir::Etc::Preferences="$apt_dir/preferences" -o Dir::Etc::PreferencesParts="$apt_dir/parts"
     -o APT::Sandbox::User="$(id -un)" -qq)  # downloads into our own folder, as ourselves
 
-fetch_sources() {
-    local mirror
+wanted_sources() {
+    local mirror keyring=/usr/share/keyrings/debian-archive-keyring.gpg suite
     mirror=$(archive_address)
     [ -n "$mirror" ] || { echo "no Debian archive in the system's apt sources" >&2; exit 1; }
+    [ -e $keyring ] || keyring=/usr/share/keyrings/debian-archive-keyring.pgp  # Debian 13's name
+    for suite in $release $(printf '%s\n' "${package_release[@]}" | sort -u); do
+        echo "deb-src [signed-by=$keyring] $mirror $suite main"
+    done
+}
+
+# The source lists, fetched once for as long as the wanted suites stay the same.
+fetch_sources() {
+    local wanted
+    wanted=$(wanted_sources)
+    [ "$wanted" != "$(cat "$apt_dir/sources.list" 2>/dev/null)" ] || return 0
     mkdir -p "$apt_dir/parts" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
     : >"$apt_dir/preferences"
-    local keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-    [ -e $keyring ] || keyring=/usr/share/keyrings/debian-archive-keyring.pgp  # Debian 13's name
-    echo "deb-src [signed-by=$keyring] $mirror $release main" >"$apt_dir/sources.list"
-    step "source lists of $release from $mirror"
-    apt-get "${apt_options[@]}" update
+    echo "$wanted" >"$apt_dir/sources.list.new"
+    step "source lists: ${wanted//$'\n'/, }"
+    mv "$apt_dir/sources.list.new" "$apt_dir/sources.list"
+    apt-get "${apt_options[@]}" update || { rm -f "$apt_dir/sources.list"; exit 1; }
 }
 
 # unpack PACKAGE: Debian's source of PACKAGE under build-windows/src, patches applied.
 unpack() {
-    local package=$1 dir=$work/src/$1
-    [ -e "$dir/.unpacked" ] && return
-    [ -e "$apt_dir/sources.list" ] || fetch_sources
+    local package=$1 dir=$work/src/$1 suite=${package_release[$1]:-$release}
+    [ "$(cat "$dir/.unpacked" 2>/dev/null)" = "$suite" ] && return
+    fetch_sources
     rm -rf "$dir" && mkdir -p "$dir"
-    step "source of $package/$release"
-    if [ "$package" = libmad ]; then
-        # The archive reached here serves libmad's upstream tarball but not Debian's diff of it.
-        (cd "$dir" && apt-get "${apt_options[@]}" source --tar-only "$package/$release" &&
-            tar -xzf libmad_*.orig.tar.gz && mv libmad-*/ tree)
-    else
-        (cd "$dir" && apt-get "${apt_options[@]}" source "$package/$release" 2>&1 |
-            grep -v '^dpkg-source: info' || true)
-        mv "$dir"/"$package"-*/ "$dir/tree"
-    fi
+    step "source of $package/$suite"
+    (cd "$dir" && apt-get "${apt_options[@]}" source "$package/$suite" 2>&1 |
+        grep -v '^dpkg-source: info' || true)
+    mv "$dir"/"$package"-*/ "$dir/tree"
     compgen -G "$dir/${package}_${upstream[$package]}[.+]*orig.tar.*" >/dev/null || {
-        echo "$package/$release is not version ${upstream[$package]}" >&2
+        echo "$package/$suite is not version ${upstream[$package]}" >&2
         exit 1
     }
-    touch "$dir/.unpacked"
+    echo "$suite" >"$dir/.unpacked"
 }
 
 # ---- the libraries, static, into build-windows/prefix ----
@@ -134,7 +141,8 @@ build_sdl_mixer() {
 # build PACKAGE FUNCTION: once; its stamp names the package's version and this script's recipe.
 build() {
     local package=$1 recipe=$2 stamp
-    stamp="${upstream[$1]} $(declare -f "$recipe" | sha1sum | cut -c1-12) $cross_cflags"
+    stamp="${upstream[$1]} ${package_release[$1]:-$release}"
+    stamp+=" $(declare -f "$recipe" | sha1sum | cut -c1-12) $cross_cflags"
     [ "$(cat "$work/stamps/$package" 2>/dev/null)" = "$stamp" ] && return
     unpack "$package"
     step "building $package ${upstream[$package]} for $host"
