@@ -98,7 +98,7 @@ unpack() {
 
 export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_PATH=
 cross_cflags="-O2 -g0"
-configure_flags=(--host=$host --prefix="$prefix" --disable-shared --enable-static)
+configure_flags=(--host="$host" --prefix="$prefix" --disable-shared --enable-static)
 
 build_zlib() {
     # Debian's tarball has no win32 makefile; the portable configure takes the cross compiler.

@@ -34,13 +34,12 @@ fresh() {  # the unpacked folder as a player gets it, plus optional settings tex
     [ $# = 0 ] || printf '%s\r\n' "$@" >"$GAME_DIR/settings.ini"
 }
 
-# start_wine [env arguments...]: velmora.exe, its sound to $AUDIO, in the game folder or in
-# $START_DIR when set.
+# start_wine: velmora.exe, its sound to $AUDIO, in the game folder or in $START_DIR when set.
 start_wine() {
     rm -f "$AUDIO"
     (cd "${START_DIR:-$GAME_DIR}" && exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO" \
-        "$@" wine "$GAME_DIR/velmora.exe" >"$T/stdout" 2>"$T/stderr") &
-    GAME_PID=$! GAME_STATUS= GAME_WINDOW=
+        wine "$GAME_DIR/velmora.exe" >"$T/stdout" 2>"$T/stderr") &
+    GAME_PID=$! GAME_STATUS='' GAME_WINDOW=
 }
 # wait_wine_window [seconds]: sets GAME_WINDOW once the game's window shows.
 wait_wine_window() {
@@ -161,7 +160,7 @@ for case in "a -1" "Left -1" "d 1" "Right 1"; do
     steered=
     # A pillar passing through the craft's rows can pull its measured column off: a later try
     # counts too.
-    for try in 1 2 3; do
+    for _ in 1 2 3; do
         start_run && move_pointer 620 100 && sleep 0.2 && screenshot "$T/s0.png" &&
             xdotool keydown "$key" && sleep 0.4 && screenshot "$T/s1.png" && xdotool keyup "$key" ||
             continue
