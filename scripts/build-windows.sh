@@ -84,8 +84,11 @@ unpack() {
     fetch_sources
     rm -rf "$dir" && mkdir -p "$dir"
     step "source of $package/$suite"
-    (cd "$dir" && apt-get "${apt_options[@]}" source "$package/$suite" 2>&1 |
-        grep -v '^dpkg-source: info' || true)
+    (cd "$dir" && apt-get "${apt_options[@]}" source "$package/$suite") >"$dir.log" 2>&1 || {
+        cat "$dir.log" >&2
+        echo "apt-get source $package/$suite failed" >&2
+        exit 1
+    }
     mv "$dir"/"$package"-*/ "$dir/tree"
     compgen -G "$dir/${package}_${upstream[$package]}[.+]*orig.tar.*" >/dev/null || {
         echo "$package/$suite is not version ${upstream[$package]}" >&2
