@@ -1,14 +1,14 @@
 // The desktop side of the platform seam: SDL 1.2 and OpenGL 1.x with GLU.
 #include "app/platform.h"
 
-#include <sys/socket.h>
-
 #include <cerrno>
 #include <cstdlib>
 
 #include <GL/glu.h>
-#include <SDL/SDL_image.h>
+#if !defined(_WIN32)
 #include <SDL/SDL_syswm.h>
+#include <sys/socket.h>
+#endif
 
 #include "app/display.h"
 #include "app/main_loop.h"
@@ -35,14 +35,21 @@ void waitOutFrame(std::uint32_t waitMs) { SDL_Delay(waitMs); }
 // writes to the terminal and can never make an OpenGL mode, so unless the player chose a
 // driver, X11 is the only one worth trying.
 void chooseVideoDriver() {
+#if !defined(_WIN32)  // SDL's own choice there, windib, is the one that makes OpenGL windows
     if (SDL_getenv("SDL_VIDEODRIVER") == nullptr)
         SDL_putenv(const_cast<char*>("SDL_VIDEODRIVER=x11"));
+#endif
 }
 
 void setWindowCaption(const char* caption) { SDL_WM_SetCaption(caption, nullptr); }
 
 void showSystemCursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
 
+#if defined(_WIN32)
+// Windows' SDL answers a refused mode with a null surface; nothing ends the process on the way.
+void beginModeSet() {}
+void endModeSet() {}
+#else
 // The socket of the connection to the X server while a mode is being set; -1 at other times.
 static int modeSetConnection = -1;
 
@@ -75,6 +82,7 @@ void beginModeSet() {
 }
 
 void endModeSet() { modeSetConnection = -1; }
+#endif
 
 // ---- input ----
 
@@ -103,6 +111,15 @@ bool pointerOverWindow() { return (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0; 
 
 // ---- pictures ----
 
+// Windows builds carry no SDL_image: libpng decodes the pictures into the surfaces it would give.
+#if defined(_WIN32)
+#include "app/png_decoder.h"
+static SDL_Surface* loadPicture(const char* path) { return decodePng(path); }
+#else
+#include <SDL/SDL_image.h>
+static SDL_Surface* loadPicture(const char* path) { return IMG_Load(path); }
+#endif
+
 // Paletted, grey and 16-bit images have no upload format of their own: they are redrawn into
 // 32-bit red-first pixels. The blit turns a colour key into transparent pixels (the new
 // surface starts zeroed) and every other pixel opaque.
@@ -123,7 +140,7 @@ static SDL_Surface* widenToRgba(SDL_Surface* image) {
 }
 
 SDL_Surface* decodeImage(const char* path) {
-    SDL_Surface* image = IMG_Load(path);
+    SDL_Surface* image = loadPicture(path);
     if (image == nullptr || image->format->BytesPerPixel >= 3) return image;
     SDL_Surface* wide = widenToRgba(image);
     SDL_FreeSurface(image);
@@ -131,7 +148,7 @@ SDL_Surface* decodeImage(const char* path) {
 }
 
 SDL_Surface* decodeImageWithAlpha(const char* path) {
-    SDL_Surface* image = IMG_Load(path);
+    SDL_Surface* image = loadPicture(path);
     if (image == nullptr) return nullptr;
     SDL_Surface* converted = SDL_DisplayFormatAlpha(image);
     SDL_FreeSurface(image);

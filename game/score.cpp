@@ -15,6 +15,7 @@
 #include "gfx/view.h"
 
 #if defined(_WIN32)
+#include <io.h>
 #include <windows.h>
 #elif defined(__unix__) || defined(__APPLE__)
 #include <unistd.h>
@@ -98,7 +99,9 @@ static void readHighScore() {
 // Flushes the file's data to the medium, where the platform offers it, so that the rename
 // that follows never makes an unwritten file the score file.
 static bool syncToDisk(std::FILE* file) {
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+    return _commit(_fileno(file)) == 0;
+#elif defined(__unix__) || defined(__APPLE__)
     return fsync(fileno(file)) == 0;
 #else
     (void)file;

@@ -1,6 +1,9 @@
 #include "gfx/texture.h"
 
 #include <SDL/SDL.h>
+#if defined(_WIN32)
+#include <GL/glext.h>  // the blue-first layouts: the gl.h there stops at OpenGL 1.1
+#endif
 
 #include "app/platform.h"
 

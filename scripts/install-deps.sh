@@ -25,6 +25,12 @@ for option in "$@"; do
     --debian13) packages+=(debootstrap debian-archive-keyring) ;;
     # The browser build (scripts/build-web.sh) and the loopback server of ./play.sh --web.
     --web) packages+=(emscripten python3) ;;
+    # The Windows build (scripts/build-windows.sh: mingw-w64, Debian's library sources, NSIS) and
+    # its test under Wine.
+    --windows)
+        packages+=(g++-mingw-w64-x86-64 dpkg-dev patch make zip unzip nsis wine wine64)
+        packages+=(libgtest-dev xvfb xdotool x11-utils imagemagick)  # googletest's source
+        ;;
     # Only for regenerating Media/ with tools/media/generate.sh; the committed files suffice
     # for building, playing and testing.
     --media) packages+=(python3 python3-numpy python3-pil lame fonts-dejavu-core) ;;

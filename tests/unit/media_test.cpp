@@ -1,7 +1,7 @@
 // Every file in Media/ holds the layout the game samples from it, read as the game reads it.
-#include <SDL/SDL_image.h>
 #include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
+#include "app/platform.h"
 
 #include <array>
 #include <atomic>
@@ -32,7 +32,7 @@ TEST(MediaPictures, HaveTheLayoutTheGameSamples) {
         {1024, 512, 3}, {256, 256, 3}, {512, 512, 4}, {1024, 256, 4}};
     SDL_Surface* s[4] = {};
     for (int i = 0; i < 4; ++i) {
-        ASSERT_NE(s[i] = IMG_Load(mediaPath(names[i] + std::string(".png")).c_str()), nullptr);
+        ASSERT_NE(s[i] = decodeImage(mediaPath(names[i] + std::string(".png")).c_str()), nullptr);
         const std::array<int, 3> size = {s[i]->w, s[i]->h, s[i]->format->BytesPerPixel};
         EXPECT_EQ(size, sizes[i]) << names[i];
     }
@@ -71,7 +71,7 @@ void measure(void*, Uint8* stream, int bytes) {
 }
 
 TEST(MusicFile, DecodesThroughTheMixerToAudibleSound) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
     ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024), 0) << Mix_GetError();
     Mix_SetPostMix(measure, nullptr);
     ASSERT_EQ(Mix_PlayMusic(Mix_LoadMUS(mediaPath("music.mp3").c_str()), -1), 0) << Mix_GetError();

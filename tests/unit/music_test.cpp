@@ -229,7 +229,7 @@ double meanHalfPeriod() {
 struct Decoding : ::testing::TestWithParam<Fixture> {};
 
 TEST_P(Decoding, PlaysAudiblyAtItsOwnPitch) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
     startMusic(sourcePath(std::string("tests/data/music/") + GetParam().file).c_str());
     ASSERT_NE(gameRecord.music, nullptr) << Mix_GetError();
     int rate = 0, deviceChannels = 0;
@@ -257,7 +257,7 @@ INSTANTIATE_TEST_SUITE_P(EachFile, Decoding, ::testing::ValuesIn(fixtures), [](c
 // file, the game either plays it at the device's own format or stays silent, and the sound
 // closes cleanly, however often.
 TEST(MusicStream, HostileFilesThroughTheRealMixer) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
     std::mt19937 random(7);
     const Bytes tone = fixtureBytes("tone-44100-2.mp3"), low = fixtureBytes("tone-8000-1.mp3");
     Bytes noise(60000);

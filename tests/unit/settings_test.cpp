@@ -1,6 +1,5 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -10,11 +9,12 @@
 
 #include "app/display.h"
 #include "app/settings.h"
+#include "tests/unit/scratch_folder.h"
 
 struct SettingsFile : ::testing::Test {
-    char dir[32] = "/tmp/velmora-settings.XXXXXX";
-    void SetUp() override { ASSERT_EQ(chdir(mkdtemp(dir)), 0); }
-    void TearDown() override { std::system((std::string("rm -rf ") + dir).c_str()); }
+    std::filesystem::path dir;
+    void SetUp() override { dir = enterScratchFolder("velmora-settings."); }
+    void TearDown() override { leaveScratchFolder(dir); }
     static void write(const std::string& text) { std::ofstream("settings.ini") << text; }
 };
 

@@ -1,6 +1,10 @@
 #include <SDL/SDL_keysym.h>
 #include <gtest/gtest.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <fstream>
@@ -14,19 +18,22 @@
 #include "game/score.h"
 #include "game/states.h"
 #include "tests/unit/gl_context.h"
+#include "tests/unit/scratch_folder.h"
 
 // Each case plays in a window and a fresh working directory of its own.
 struct InFolder : ::testing::Test {
-    char dir[32] = "/tmp/velmora-states.XXXXXX";
+    std::filesystem::path dir;
     void SetUp() override {
         ASSERT_TRUE(openTestWindow(640, 480));
-        ASSERT_EQ(chdir(mkdtemp(dir)), 0);
+        dir = enterScratchFolder("velmora-states.");
     }
-    void TearDown() override { std::system((std::string("rm -rf ") + dir).c_str()); }
-    static std::string scoreFile() {
-        std::ifstream file(scoreFileName);
+    void TearDown() override { leaveScratchFolder(dir); }
+    // In text mode, as the game reads it: a Windows line end reads as a line feed.
+    static std::string scoreFile(std::ios::openmode mode = std::ios::in) {
+        std::ifstream file(scoreFileName, mode);
         return {std::istreambuf_iterator<char>(file), {}};
     }
+    static bool exists(const char* name) { return std::filesystem::exists(name); }
 };
 using ScoreFile = InFolder;
 using GameFrames = InFolder;
@@ -49,18 +56,49 @@ TEST_F(ScoreFile, ARunBeatingTheHighScoreWritesItOtherwiseTheFileIsReadBack) {
         resetGame();
         EXPECT_EQ(gameRecord.highScore, highAfter) << (before ? before : "no file");
         EXPECT_EQ(scoreFile(), after ? after : "") << (before ? before : "no file");
-        EXPECT_EQ(access(scoreFileName, F_OK) == 0, after != nullptr);
+        EXPECT_EQ(exists(scoreFileName), after != nullptr);
     }
 }
 
+// Two runs beating the high score in turn: the file holds the second, with the platform's text
+// line end, and no temporary file is left.
+TEST_F(ScoreFile, IsWrittenWithThePlatformsTextLineEnd) {
+#if defined(_WIN32)
+    const std::string lineEnd = "\r\n";
+#else
+    const std::string lineEnd = "\n";
+#endif
+    for (const float score : {12.5f, 3456.0f}) {
+        gameRecord.score = score;
+        resetGame();
+    }
+    EXPECT_EQ(scoreFile(std::ios::in | std::ios::binary), "3456" + lineEnd);
+    EXPECT_FALSE(exists("velmora.score.tmp"));
+    gameRecord = {};
+    resetGame();
+    EXPECT_EQ(gameRecord.highScore, 3456) << "read back";
+}
+
+#if defined(_WIN32)
+// Another program holds the score file open without sharing it: the file can't be replaced.
+TEST_F(ScoreFile, AFailedReplaceKeepsTheOldFileAndLeavesNoTemporaryFile) {
+    std::ofstream(scoreFileName) << "50\n";
+    const HANDLE held =
+        CreateFileA(scoreFileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    gameRecord.score = 75.0f;
+    resetGame();
+    CloseHandle(held);
+#else
 // A link to /dev/full takes the temporary file's name: the write fails as on a full disk.
 TEST_F(ScoreFile, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
     std::ofstream(scoreFileName) << "50\n";
     ASSERT_EQ(symlink("/dev/full", "velmora.score.tmp"), 0);
     gameRecord.score = 75.0f;
     resetGame();
+#endif
     EXPECT_EQ(scoreFile(), "50\n");
-    EXPECT_NE(access("velmora.score.tmp", F_OK), 0);
+    EXPECT_FALSE(exists("velmora.score.tmp"));
     EXPECT_EQ(gameRecord.highScore, 75) << "kept in memory";
 }
 

@@ -49,7 +49,7 @@ void writePng(const std::string& path, Byte colourType, Bytes row, const Bytes& 
     if (!palette.empty()) putChunk(file, "tRNS", {0});
     putChunk(file, "IDAT", z);
     putChunk(file, "IEND", {});
-    std::ofstream(path) << std::string(file.begin(), file.end());
+    std::ofstream(path, std::ios::binary) << std::string(file.begin(), file.end());
 }
 
 // Red, half-transparent blue: red stays red whatever order the surface keeps its bytes in (the

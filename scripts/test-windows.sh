@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds the Windows package with its unit tests (scripts/build-windows.sh) and tests it under
+# Wine: the unit tests as Windows programs, then the package end to end
+# (tests/windows/test_wine.sh). Each step is bounded in time; a private Xvfb and Wine prefix are
+# made for the run and removed after it.
+#
+# Usage: scripts/test-windows.sh [OUTDIR]   (OUTDIR: build-windows/out)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=${1:-build-windows/out}
+scripts/install-deps.sh --windows
+# The end-to-end test compares with the Linux build and closes windows with its wm_close.
+if [ ! -x build/velmora ] || [ ! -x build/tests/wm_close ]; then
+    scripts/install-deps.sh --tests
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build -j2 --target velmora wm_close swapcount
+fi
+started=$SECONDS
+VELMORA_WINDOWS_TESTS=1 timeout 2400 scripts/build-windows.sh "$out"
+echo "Windows build took $((SECONDS - started)) s"
+
+echo "== Windows unit tests under Wine"
+prefix=$(mktemp -d /tmp/velmora-wine.XXXXXX)
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winealsa.drv=;winepulse.drv="
+trap 'rm -rf "$prefix"' EXIT
+# The prefix is made, and one server kept for all the test processes, on the tests' display.
+started=$SECONDS
+scripts/with-xvfb.sh bash -c 'wineserver -p && timeout 120 wineboot -i >/dev/null 2>&1 &&
+    timeout 900 ctest --test-dir build-windows/game --no-tests=error --output-on-failure \
+        --timeout 120 -j2
+    status=$?
+    wineserver -k 2>/dev/null
+    exit $status'
+echo "Windows unit tests took $((SECONDS - started)) s"
+
+echo "== the Windows package under Wine"
+timeout 1200 tests/windows/test_wine.sh "$out"
