@@ -25,9 +25,13 @@ void stbi_image_free(void* pixels);
 static double firstFramePresentedMs = -1.0;
 static std::uint32_t nextFrameDueMs;
 
+// The page hears of the first frame: what it does then (keeping the site for offline play)
+// waits until the game is on screen.
 EM_JS(void, countPresentedFrame, (), {
-    if (!Module['velmoraFrames']) Module['velmoraFirstFrameAt'] = performance.now();
+    var first = !Module['velmoraFrames'];
+    if (first) Module['velmoraFirstFrameAt'] = performance.now();
     Module['velmoraFrames'] = (Module['velmoraFrames'] || 0) + 1;
+    if (first && Module['onFirstFrame']) setTimeout(Module['onFirstFrame'], 0);
 });
 
 EM_JS(void, announceGameEnded, (), {
@@ -65,8 +69,26 @@ static void runDueFrame() {
 
 static void watchPointer();
 
+// A picture that failed to load leaves its texture name 0. Desktop OpenGL's texture 0 has no
+// image, so texturing with it is as if off and the quads show their plain white; WebGL samples
+// an unbound texture as opaque black, and the pillars would vanish into the night. Name 0 is
+// given a white texel here once start-up has made every texture.
+EM_JS(void, whitenTextureZero, (), {
+    var gl = GLctx;
+    var bound = gl.getParameter(gl.TEXTURE_BINDING_2D);
+    var white = gl.createTexture();
+    gl.bindTexture(gl.TEXTURE_2D, white);
+    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, 1, 1, 0, gl.RGBA, gl.UNSIGNED_BYTE,
+                  new Uint8Array([ 255, 255, 255, 255 ]));
+    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
+    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
+    GL.textures[0] = white;
+    gl.bindTexture(gl.TEXTURE_2D, bound || white);
+});
+
 void runFrameLoop() {
     watchPointer();
+    whitenTextureZero();
     emscripten_set_main_loop(runDueFrame, 0, false);
 }
 

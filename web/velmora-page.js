@@ -1,24 +1,26 @@
-// The page around the game: checks for WebGL, shows the download's progress, starts the game
-// (velmora.js) and says when the game has ended.
+// The page around the game: starts the game (velmora.js) at once, shows the download's
+// progress, says when the browser has no WebGL or the game has ended, offers full screen, and
+// keeps the site for playing offline.
 'use strict';
 
 (function () {
   var canvas = document.getElementById('canvas');
   var loading = document.getElementById('loading');
   var progress = document.getElementById('progress');
+  var fullscreenButton = document.getElementById('fullscreen-button');
+  var root = document.documentElement;
+  var stopped = false;
 
   function show(id) {
     document.getElementById(id).hidden = false;
   }
 
-  // Tried on a canvas of its own: a context made on the game's canvas would be the one the
-  // game gets, without the multisampling it asks for.
-  function webGlAvailable() {
-    try {
-      return !!document.createElement('canvas').getContext('webgl');
-    } catch (e) {
-      return false;
-    }
+  function showNoWebGl() {
+    if (stopped) return;
+    stopped = true;
+    loading.hidden = true;
+    canvas.hidden = true;
+    show('no-webgl');
   }
 
   // The file loader reports "Downloading data... (done/total)" while the pictures and music
@@ -32,6 +34,7 @@
   }
 
   function endGame() {
+    stopped = true;
     canvas.hidden = true;
     show('game-ended');
     document.getElementById('play-again').focus();
@@ -44,13 +47,67 @@
     window.location.reload();
   });
 
-  if (!webGlAvailable()) {
-    loading.hidden = true;
-    canvas.hidden = true;
-    show('no-webgl');
-    return;
+  // ---- full screen ----
+
+  function fullscreenElement() {
+    return document.fullscreenElement || document.webkitFullscreenElement || null;
   }
 
+  function enterFullscreen() {
+    var request = root.requestFullscreen || root.webkitRequestFullscreen;
+    var entered = request.call(root, { navigationUI: 'hide' });
+    // A phone turns the game sideways where it may; elsewhere the request fails, quietly.
+    if (entered && entered.then) {
+      entered.then(function () {
+        if (screen.orientation && screen.orientation.lock) {
+          screen.orientation.lock('landscape').catch(function () {});
+        }
+      }, function () {});
+    }
+  }
+
+  function leaveFullscreen() {
+    (document.exitFullscreen || document.webkitExitFullscreen).call(document);
+  }
+
+  if (document.fullscreenEnabled || document.webkitFullscreenEnabled) {
+    fullscreenButton.hidden = false;
+    fullscreenButton.addEventListener('click', function () {
+      if (fullscreenElement()) leaveFullscreen(); else enterFullscreen();
+      canvas.focus({ preventScroll: true });
+    });
+    // The Escape that ends the browser's full screen may reach the game as a press without
+    // its release; whatever the game holds is let go.
+    ['fullscreenchange', 'webkitfullscreenchange'].forEach(function (type) {
+      document.addEventListener(type, function () {
+        root.classList.toggle('fullscreen', !!fullscreenElement());
+        if (!fullscreenElement() && window.velmoraTouch) window.velmoraTouch.releaseAll(true);
+      });
+    });
+  }
+
+  // ---- offline ----
+
+  // The service worker keeps a copy of the whole site, so the game starts from the home screen
+  // and without a network. It is registered once the game shows its first frame, so that its
+  // own downloads do not compete with the game's.
+  function keepSiteOffline() {
+    if (!('serviceWorker' in navigator)) return;
+    navigator.serviceWorker.register('velmora-sw.js').catch(function (problem) {
+      console.warn('Velmora stays online only: ' + problem);
+    });
+  }
+
+  // ---- the game ----
+
+  // The game itself makes the WebGL context: a test context made first costs as much as the
+  // game's own, and the game would wait for it. A browser without WebGL at all is told at
+  // once; one that has it but cannot make a context says so on the canvas.
+  if (typeof WebGLRenderingContext == 'undefined') {
+    showNoWebGl();
+    return;
+  }
+  canvas.addEventListener('webglcontextcreationerror', showNoWebGl);
   canvas.addEventListener('contextmenu', function (event) { event.preventDefault(); });
 
   window.Module = {
@@ -63,7 +120,12 @@
       loading.hidden = true;
       canvas.focus({ preventScroll: true });
     },
-    onGameEnded: endGame
+    onFirstFrame: keepSiteOffline,
+    onGameEnded: endGame,
+    // Without a context the game stops at its first drawing call.
+    onAbort: function () {
+      if (!Module.velmoraFrames && !Module.ctx) showNoWebGl();
+    }
   };
 
   var script = document.createElement('script');
