@@ -18,6 +18,11 @@ build=$here/build-web
 # look in Debian's module folder for acorn by itself.
 export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs
 
+# One build at a time in build-web/: the browser tests and ./play.sh --web may start together.
+mkdir -p "$build"
+exec 9>"$build/.lock"
+flock 9
+
 if [ ! -f "$build/Makefile" ] &&
     ! log=$(emcmake cmake -S "$here/web" -B "$build" -DCMAKE_BUILD_TYPE=Release 2>&1); then
     echo "$log" >&2

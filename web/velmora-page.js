@@ -43,9 +43,18 @@
     window.addEventListener('keydown', function (event) { event.stopPropagation(); }, true);
   }
 
-  document.getElementById('play-again').addEventListener('click', function () {
-    window.location.reload();
-  });
+  // A new build that has arrived meanwhile takes over before the game starts again.
+  function playAgain() {
+    var reload = function () { window.location.reload(); };
+    if (!('serviceWorker' in navigator)) return reload();
+    navigator.serviceWorker.getRegistration().then(function (registration) {
+      if (!registration || !registration.waiting) return reload();
+      navigator.serviceWorker.addEventListener('controllerchange', reload);
+      registration.waiting.postMessage('take over');
+    }, reload);
+  }
+
+  document.getElementById('play-again').addEventListener('click', playAgain);
 
   // ---- full screen ----
 

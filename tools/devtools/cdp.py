@@ -17,11 +17,14 @@ with one line on stdout, "ok JSON" or "error TEXT", so that a shell script can d
     key NAME [SECONDS]    a key held (0.1 s by default): a d Left Right Up Down space Escape
     mousedown X Y, mouseup X Y, keydown NAME, keyup NAME
                           the halves of a click or a key, for holds timed otherwise
-    emulate W H [mobile]  the viewport W x H CSS pixels; "mobile" makes it a phone's or a
-                          tablet's: mobile metrics and a touch screen (for pages loaded after)
+    emulate W H [mobile [SCALE]]
+                          the viewport W x H CSS pixels; "mobile" makes it a phone's or a
+                          tablet's: mobile metrics and a touch screen (for pages loaded after),
+                          with SCALE device pixels to the CSS pixel (1 by default)
     emulate off           the browser's own viewport, no touch screen
     touch ID X Y          finger ID (a small number) down on, or moved to, canvas pixel (X, Y)
     touchon ID SELECTOR   finger ID down on the middle of a page element
+    touchat ID X Y        finger ID down on, or moved to, viewport point (X, Y)
     untouch ID            finger ID lifted
     offline 1|0           the page's network cut off or restored
     manifest              the page's web app manifest: {"url", "errors", "name", ...}
@@ -132,7 +135,7 @@ CANVAS_BOX = """(() => {
   const c = document.getElementById("canvas"), r = c.getBoundingClientRect();
   return { x: r.left + c.clientLeft, y: r.top + c.clientTop, w: c.clientWidth,
            h: c.clientHeight, sx: window.scrollX, sy: window.scrollY,
-           cw: c.width, ch: c.height };
+           cw: c.width, ch: c.height, dpr: window.devicePixelRatio };
 })()"""
 
 browser = types.SimpleNamespace(proc=None, to_browser=None, next_id=0, replies={}, events={},
@@ -311,10 +314,11 @@ def _to_viewport(x, y):  # the middle of canvas pixel (x, y), so that rounding k
 
 
 def screenshot(path):
-    """The canvas as composited on the page, at the canvas's own pixel size."""
+    """The canvas as composited on the page, at the canvas's own pixel size (the scale is the
+    capture's device pixels to the canvas's CSS pixels)."""
     box = evaluate(CANVAS_BOX)
     clip = {"x": box["x"] + box["sx"], "y": box["y"] + box["sy"], "width": box["w"],
-            "height": box["h"], "scale": box["cw"] / box["w"]}
+            "height": box["h"], "scale": box["cw"] / box["w"] / box["dpr"]}
     data = send("Page.captureScreenshot", {"format": "png", "clip": clip})["data"]
     with open(path, "wb") as out:
         out.write(base64.b64decode(data))
@@ -362,7 +366,8 @@ def emulate(rest):
         return
     mobile = words[2:3] == ["mobile"]
     send("Emulation.setDeviceMetricsOverride", {
-        "width": int(words[0]), "height": int(words[1]), "deviceScaleFactor": 1,
+        "width": int(words[0]), "height": int(words[1]),
+        "deviceScaleFactor": float(words[3]) if len(words) > 3 else 1,
         "mobile": mobile, "screenWidth": int(words[0]), "screenHeight": int(words[1])})
     send("Emulation.setTouchEmulationEnabled", {"enabled": mobile, "maxTouchPoints": 5})
 
@@ -441,6 +446,7 @@ COMMANDS = {
     "emulate": emulate,
     "touch": lambda rest: touch(int(rest.split()[0]),
                                 *_to_viewport(*map(float, rest.split()[1:3]))),
+    "touchat": lambda rest: touch(int(rest.split()[0]), *map(float, rest.split()[1:3])),
     "touchon": lambda rest: touch(int(rest.split()[0]), *_middle_of(rest.split(None, 1)[1])),
     "untouch": lambda rest: untouch(int(rest.strip())),
     "offline": lambda rest: offline(rest.strip() == "1"),
