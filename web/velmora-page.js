@@ -109,14 +109,26 @@
 
   // ---- the game ----
 
-  // The game itself makes the WebGL context: a test context made first costs as much as the
-  // game's own, and the game would wait for it. A browser without WebGL at all is told at
-  // once; one that has it but cannot make a context says so on the canvas.
+  // The game's own WebGL context is made here, while its files are still arriving and its code
+  // compiles: making a context costs a software renderer half a second, and the game, asking for
+  // one on the same canvas with the same attributes, is given this one. These are the ones
+  // emscripten's SDL asks for with the shipped web/settings.ini (no multisampling): a context's
+  // attributes are fixed when it is made. A browser that cannot make one is told so, and the
+  // game is never started.
+  var contextAttributes = { alpha: false, depth: true, stencil: false, antialias: false };
+
+  function makeGameContext() {
+    try {
+      return !!canvas.getContext('webgl', contextAttributes);
+    } catch (e) {
+      return false;
+    }
+  }
+
   if (typeof WebGLRenderingContext == 'undefined') {
     showNoWebGl();
     return;
   }
-  canvas.addEventListener('webglcontextcreationerror', showNoWebGl);
   canvas.addEventListener('contextmenu', function (event) { event.preventDefault(); });
 
   window.Module = {
@@ -130,14 +142,16 @@
       canvas.focus({ preventScroll: true });
     },
     onFirstFrame: keepSiteOffline,
-    onGameEnded: endGame,
-    // Without a context the game stops at its first drawing call.
-    onAbort: function () {
-      if (!Module.velmoraFrames && !Module.ctx) showNoWebGl();
-    }
+    onGameEnded: endGame
   };
 
   var script = document.createElement('script');
   script.src = 'velmora.js';
+  // Once the game's script has set its downloads and compiling going.
+  script.onload = function () {
+    if (makeGameContext()) return;
+    showNoWebGl();
+    Module.preRun.push(function () { addRunDependency('WebGL, which this browser lacks'); });
+  };
   document.body.appendChild(script);
 })();
