@@ -22,8 +22,9 @@ void stbi_image_free(void* pixels);
 
 // ---- the frame loop ----
 
-static double firstFramePresentedMs = -1.0;
+static double clockStartMs = -1.0;
 static std::uint32_t nextFrameDueMs;
+static bool savedScoreArrived;
 
 // The page hears of the first frame: what it does then (keeping the site for offline play)
 // waits until the game is on screen.
@@ -38,12 +39,27 @@ EM_JS(void, announceGameEnded, (), {
     if (Module['onGameEnded']) Module['onGameEnded']();
 });
 
+EM_JS(int, savedScoreRestored, (), { return Module['velmoraScoreRestored'] ? 1 : 0; });
+
 // The clock starts when the first frame is shown, not when SDL started: downloading, start-up
 // and the first frame's shader compiling take seconds in a browser, and the splash's 5 s are
 // the player's. It reads 0 while the first frame is made.
 std::uint32_t frameClockTicks() {
-    if (firstFramePresentedMs < 0.0) return 0;
-    return static_cast<std::uint32_t>(emscripten_get_now() - firstFramePresentedMs);
+    if (clockStartMs < 0.0) return 0;
+    return static_cast<std::uint32_t>(emscripten_get_now() - clockStartMs);
+}
+
+// The saved high score comes back from the browser's storage (platform_web.js) while the game
+// starts and makes its first frame, whose splash reads no score. The frames after it, and every
+// key and click, wait until it is in place: leaving the splash reads the score file, and a run
+// saved over a score not yet read would lose it. Should it arrive after the first frame, the
+// clock starts again then.
+static bool savedScoreInPlace() {
+    if (savedScoreArrived) return true;
+    if (!savedScoreRestored()) return false;
+    savedScoreArrived = true;
+    if (clockStartMs >= 0.0) clockStartMs = emscripten_get_now();
+    return true;
 }
 
 // The page may not be held up: the wait is made by letting animation frames pass until the
@@ -62,6 +78,7 @@ static void endGame() {
 }
 
 static void runDueFrame() {
+    if (clockStartMs >= 0.0 && !savedScoreInPlace()) return;
     if (!frameDue()) return;
     runFrame();
     if (quitRequested) endGame();
@@ -95,7 +112,7 @@ void runFrameLoop() {
 // The browser shows what was drawn once the animation frame's callback returns.
 void presentFrame() {
     SDL_GL_SwapBuffers();
-    if (firstFramePresentedMs < 0.0) firstFramePresentedMs = emscripten_get_now();
+    if (clockStartMs < 0.0) clockStartMs = emscripten_get_now();
     countPresentedFrame();
 }
 
@@ -151,6 +168,7 @@ static Uint32 eventType(QueuedEvents kind) {
 // Taking any event polls, which also drops what SDL_PeepEvents would leave queued for ever
 // (pointer moves that it judges empty).
 bool takeQueuedEvent(SDL_Event* event, QueuedEvents kind) {
+    if (!savedScoreInPlace()) return false;  // left queued until then
     if (kind == QueuedEvents::Any) return SDL_PollEvent(event) != 0;
     const Uint32 type = eventType(kind);
     return SDL_PeepEvents(event, 1, SDL_GETEVENT, type, type) > 0;

@@ -109,12 +109,11 @@
 
   // ---- the game ----
 
-  // The game's own WebGL context is made here, while its files are still arriving and its code
-  // compiles: making a context costs a software renderer half a second, and the game, asking for
-  // one on the same canvas with the same attributes, is given this one. These are the ones
-  // emscripten's SDL asks for with the shipped web/settings.ini (no multisampling): a context's
-  // attributes are fixed when it is made. A browser that cannot make one is told so, and the
-  // game is never started.
+  // The game's code is compiled here, so that its WebGL context can be made while that runs:
+  // making a context costs a software renderer half a second, and the game, asking for one on
+  // the same canvas, is given this one. The attributes are the ones emscripten's SDL asks for
+  // with the shipped web/settings.ini (no multisampling); a context's attributes are fixed when
+  // it is made. Where no context can be made, the player is told so and the game never starts.
   var contextAttributes = { alpha: false, depth: true, stencil: false, antialias: false };
 
   function makeGameContext() {
@@ -125,7 +124,32 @@
     }
   }
 
-  if (typeof WebGLRenderingContext == 'undefined') {
+  function fetchCode() {
+    return fetch('velmora.wasm', { credentials: 'same-origin' });
+  }
+
+  // Compiled as it downloads where the host sends application/wasm; otherwise once it is in.
+  function compileGame(imports, receive) {
+    var compiled = WebAssembly.instantiateStreaming(fetchCode(), imports).catch(function () {
+      return fetchCode().then(function (response) {
+        return response.arrayBuffer();
+      }).then(function (code) {
+        return WebAssembly.instantiate(code, imports);
+      });
+    });
+    if (!makeGameContext()) {
+      showNoWebGl();
+      return {};
+    }
+    compiled.then(function (result) {
+      receive(result.instance, result.module);
+    }, function (problem) {
+      console.error('Velmora could not start: ' + problem);
+    });
+    return {};
+  }
+
+  if (typeof WebGLRenderingContext == 'undefined' || typeof WebAssembly != 'object') {
     showNoWebGl();
     return;
   }
@@ -137,6 +161,7 @@
     print: function () {},
     printErr: function (text) { console.warn(text); },
     setStatus: setStatus,
+    instantiateWasm: compileGame,
     onRuntimeInitialized: function () {
       loading.hidden = true;
       canvas.focus({ preventScroll: true });
@@ -147,11 +172,5 @@
 
   var script = document.createElement('script');
   script.src = 'velmora.js';
-  // Once the game's script has set its downloads and compiling going.
-  script.onload = function () {
-    if (makeGameContext()) return;
-    showNoWebGl();
-    Module.preRun.push(function () { addRunDependency('WebGL, which this browser lacks'); });
-  };
   document.body.appendChild(script);
 })();

@@ -97,6 +97,22 @@ steers() {
     return 1
 }
 
+# Left alone the splash gives way five seconds after the game's first frame: the ready screen
+# must show two frames after a tap, seen within those five seconds. A loaded machine may take
+# longer than that to tap and look; the page is then reloaded and tried again.
+tap_leaves_splash() {
+    local try seen_at
+    for try in 1 2 3; do
+        ((try == 1)) || { web reload >/dev/null && wait_frames_web 2 90; } || continue
+        tap 320 240 && web shot "$T/now.png" >/dev/null && seen_at=$(since_first) || continue
+        echo "    looked $seen_at ms after the first frame: $(screen_of "$T/now.png")"
+        ((seen_at < 5000)) || continue
+        [ "$(screen_of "$T/now.png")" = ready ]
+        return
+    done
+    return 1
+}
+
 for device in "portrait phone 320 568 upright" "landscape phone 740 360 sideways" \
     "portrait tablet 768 1024 upright"; do
     read -r kind what width height way <<<"$device"
@@ -110,10 +126,7 @@ for device in "portrait phone 320 568 upright" "landscape phone 740 360 sideways
         holds_within 1 "$(tr '\n' ' ' <<<"$PAUSE_BUTTON_JS")"
     web shot "$T/$kind-$what-splash.png" >/dev/null
 
-    # Left alone the splash would give way after five seconds from the game's first frame.
-    tap 320 240 && wait_screen ready 10
-    ready_at=$(since_first) && echo "    ready $ready_at ms after the first frame"
-    check "$name: a tap leaves the splash" eval 'shows ready && ((ready_at < 5000))'
+    check "$name: a tap leaves the splash" tap_leaves_splash
     [ "$kind" = landscape ] && check "$name: the music sounds after the first tap" sounds loud 1000
     check "$name: holding the right half steers right" steers "right half" 560 240 1
     check "$name: holding the left half steers left" steers "left half" 80 240 -1
@@ -226,16 +239,16 @@ new_build() {
 }
 new_build broken gone.bin
 SETTLED='navigator.serviceWorker.getRegistration().then((r) => !r.installing && !r.waiting)'
-web eval 'navigator.serviceWorker.getRegistration().then((r) => r.update()).catch(() => 0)' \
-    >/dev/null && holds_within 30 "$SETTLED"
+# Tried until the new script is fetched: the network comes back a moment after the server.
+UPDATED='navigator.serviceWorker.getRegistration().then((r) => r.update()).then(() => true, () => false)'
+check "a new build's service worker is fetched" holds_within 30 "$UPDATED"
 check "a new build that fails to download leaves the kept site alone" \
-    eval '[ "$(web eval "$KEPT")" = "$FIRST_CACHE" ]'
+    eval 'holds_within 30 "$SETTLED" && [ "$(web eval "$KEPT")" = "$FIRST_CACHE" ]'
 new_build second
-web eval 'navigator.serviceWorker.getRegistration().then((r) => r.update())' >/dev/null
-holds_within 30 'navigator.serviceWorker.getRegistration().then((r) => !!r.waiting)'
-web eval 'navigator.serviceWorker.getRegistration().then((r) => r.waiting.postMessage("take over"))' \
-    >/dev/null
-check "a complete new build replaces the kept site, the old cache deleted" holds_within 30 \
+check "a complete new build is kept and waits" eval 'holds_within 30 "$UPDATED" &&
+    holds_within 30 "navigator.serviceWorker.getRegistration().then((r) => !!r.waiting)"'
+web eval 'navigator.serviceWorker.getRegistration().then((r) => r.waiting && r.waiting.postMessage("take over"))' >/dev/null
+check "let in, it replaces the kept site and the old cache is deleted" holds_within 30 \
     "$KEPT.then((kept) => kept.endsWith(' second') && !kept.includes(','))"
 echo "    kept: $(web eval "$KEPT")"
 cp "$T/sw.js" "$SW"

@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+"""The README's picture of the browser version on a phone: the site in chromium's mobile
+emulation, upright during a run (the steering pads under the game) and sideways on the ready
+screen, side by side on the page's own night colour. Needs ImageMagick's convert.
+
+Usage: phone_shots.py SITE_URL OUT.png
+"""
+import base64
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import cdp
+
+UPRIGHT, SIDEWAYS = (360, 740), (740, 360)
+SCALE = 2  # device pixels to the CSS pixel, as a phone's screen has
+FRAMES = "Module.velmoraFrames"
+
+
+def after_frames(count):
+    cdp.wait_for("%s >= %d" % (FRAMES, cdp.evaluate(FRAMES) + count), 20)
+
+
+def tap(x, y):
+    cdp.touch(0, *cdp._to_viewport(x, y))
+    after_frames(2)
+    cdp.untouch(0)
+    after_frames(2)
+
+
+def page_shot(path):
+    data = cdp.send("Page.captureScreenshot", {"format": "png"})["data"]
+    with open(path, "wb") as out:
+        out.write(base64.b64decode(data))
+
+
+def phone(url, size, path, run):
+    cdp.emulate("%d %d mobile %d" % (size[0], size[1], SCALE))
+    cdp.navigate(url)
+    cdp.wait_for("%s >= 2" % FRAMES, 60)
+    tap(320, 240)  # leaves the splash
+    if run:
+        # Early in a run the field is full and the craft still clear of it.
+        tap(320, 240)
+        time.sleep(0.8)
+    page_shot(path)
+
+
+def main(url, out):
+    work = tempfile.mkdtemp(prefix="velmora-phone-shots.")
+    cdp.launch(os.path.join(work, "profile"))
+    try:
+        phone(url, UPRIGHT, os.path.join(work, "upright.png"), run=True)
+        phone(url, SIDEWAYS, os.path.join(work, "sideways.png"), run=False)
+    finally:
+        cdp.close()
+    gap = 24 * SCALE
+    subprocess.run(["convert", "-background", "#07041a", os.path.join(work, "upright.png"),
+                    "-size", "%dx1" % gap, "xc:#07041a", os.path.join(work, "sideways.png"),
+                    "-gravity", "center", "+append", "-bordercolor", "#07041a",
+                    "-border", str(gap // 2), "-resize", "50%", out], check=True)
+    shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    main(sys.argv[1], sys.argv[2])
