@@ -109,9 +109,9 @@
 
   // ---- the game ----
 
-  // The game's code is compiled here, so that its WebGL context can be made while that runs:
-  // making a context costs a software renderer half a second, and the game, asking for one on
-  // the same canvas, is given this one. The attributes are the ones emscripten's SDL asks for
+  // The game's code is compiled here, so that its WebGL context (and its audio context) can be
+  // made while that runs: making a WebGL context costs a software renderer half a second, and
+  // the game, asking for one on the same canvas, is given this one. The attributes are the ones emscripten's SDL asks for
   // with the shipped web/settings.ini (no multisampling); a context's attributes are fixed when
   // it is made. Where no context can be made, the player is told so and the game never starts.
   var contextAttributes = { alpha: false, depth: true, stencil: false, antialias: false };
@@ -141,6 +141,7 @@
       showNoWebGl();
       return {};
     }
+    Module.velmoraOpenAudio();  // as slow to make as the context, and as early
     compiled.then(function (result) {
       receive(result.instance, result.module);
     }, function (problem) {
