@@ -52,14 +52,11 @@ std::uint32_t frameClockTicks() {
 // The saved high score comes back from the browser's storage (platform_web.js) while the game
 // starts and makes its first frame, whose splash reads no score. The frames after it, and every
 // key and click, wait until it is in place: leaving the splash reads the score file, and a run
-// saved over a score not yet read would lose it. Should it arrive after the first frame, the
-// clock starts again then.
+// saved over a score not yet read would lose it. The splash stays on screen meanwhile, and its
+// time counts.
 static bool savedScoreInPlace() {
-    if (savedScoreArrived) return true;
-    if (!savedScoreRestored()) return false;
-    savedScoreArrived = true;
-    if (clockStartMs >= 0.0) clockStartMs = emscripten_get_now();
-    return true;
+    if (!savedScoreArrived) savedScoreArrived = savedScoreRestored();
+    return savedScoreArrived;
 }
 
 // The page may not be held up: the wait is made by letting animation frames pass until the
