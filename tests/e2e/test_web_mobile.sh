@@ -119,7 +119,6 @@ for device in "portrait phone 320 568 upright" "landscape phone 740 360 sideways
     name="$kind $what ${width}x$height"
     web emulate "$width" "$height" mobile >/dev/null
     check "$name: the game starts" open_site site
-    watch_keys
     check "$name: the game is whole, at 4:3, as large as the layout allows" fits "$way"
     check "$name: the page neither scrolls nor zooms" still
     check "$name: a pause button, clear of the score panel and the pause buttons" \
@@ -136,6 +135,7 @@ for device in "portrait phone 320 568 upright" "landscape phone 740 360 sideways
     fi
 
     # Two fingers: the first holds right, a second comes on the left and goes.
+    watch_keys
     wait_screen ready 30 && tap 320 240 && web touch 0 560 240 >/dev/null &&
         web touch 1 80 240 >/dev/null && after_frames 2 && web untouch 1 >/dev/null && after_lift
     check "$name: a second finger lifted leaves the first steering" [ "$(held)" = '"ArrowRight"' ]
