@@ -61,7 +61,7 @@ def main(url, out):
     subprocess.run(["convert", "-background", "#07041a", os.path.join(work, "upright.png"),
                     "-size", "%dx1" % gap, "xc:#07041a", os.path.join(work, "sideways.png"),
                     "-gravity", "center", "+append", "-bordercolor", "#07041a",
-                    "-border", str(gap // 2), "-resize", "50%", out], check=True)
+                    "-border", str(gap // 2), "-resize", "50%", "-depth", "8", out], check=True)
     shutil.rmtree(work, ignore_errors=True)
 
 
