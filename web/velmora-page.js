@@ -141,7 +141,11 @@
       showNoWebGl();
       return {};
     }
-    Module.velmoraOpenAudio();  // as slow to make as the context, and as early
+    try {
+      Module.velmoraOpenAudio();  // as slow to make as the context, and as early
+    } catch (e) {
+      // The game makes it itself, or plays silently.
+    }
     compiled.then(function (result) {
       receive(result.instance, result.module);
     }, function (problem) {
