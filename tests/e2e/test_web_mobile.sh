@@ -68,8 +68,10 @@ PAUSE_BUTTON_JS='(() => {
     b.top >= 0 && b.right <= innerWidth && b.bottom <= innerHeight &&
     !over([0, 390, 270, 480]) && !over([150, 90, 490, 195]);
 })()'
-# paused_like SHOT REFERENCE: the same pause overlay, the clock (top right) left out.
+# paused_like SHOT REFERENCE: the same pause overlay, the clock (top right) left out; neither
+# is the ready screen that the overlay covers.
 paused_like() {
+    [ "$(screen_of "$1")" != ready ] && [ "$(screen_of "$2")" != ready ] || return 1
     convert "$1" -fill black -draw "rectangle 300,18 639,57" "$T/p1.png" &&
         convert "$2" -fill black -draw "rectangle 300,18 639,57" "$T/p2.png" &&
         [ "$(compare -metric AE -fuzz 10% "$T/p1.png" "$T/p2.png" null: 2>&1)" -lt 3072 ]
@@ -158,8 +160,8 @@ for device in "portrait phone 320 568 upright" "landscape phone 740 360 sideways
     check "$name: swipes, double taps and a pinch leave the page unscrolled at zoom 1" still
 
     # The pause button against Escape's overlay; "Resume game", then "Exit", by taps.
-    wait_screen ready 30 && web key Escape >/dev/null && after_frames 25 &&
-        web shot "$T/escape-paused.png" >/dev/null && web key Escape >/dev/null && after_frames 25
+    wait_screen ready 30 && press Escape && after_frames 25 &&
+        web shot "$T/escape-paused.png" >/dev/null && press Escape && after_frames 25
     web touchon 0 '#pause-button' >/dev/null && after_frames 2 && web untouch 0 >/dev/null &&
         after_frames 25 && web shot "$T/$kind-$what-paused.png" >/dev/null
     check "$name: the pause button shows the pause overlay" \
