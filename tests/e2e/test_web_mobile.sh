@@ -9,7 +9,7 @@
 # Then on the desktop's window: the page as before, full screen at 4:3 and back with the game
 # running and no key held. Last, the installed site: the manifest and installability have no
 # errors, a reload with the server gone and the network cut plays, and a new build's cache
-# replaces the old one only once it is complete.
+# replaces the old one only once it is complete. And a browser without WebGL is told so.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/web_lib.sh"
 build_site "$WWW/site" || { fail "scripts/build-web.sh builds the site"; finish; }
@@ -254,4 +254,12 @@ check "let in, it replaces the kept site and the old cache is deleted" holds_wit
     "$KEPT.then((kept) => kept.endsWith(' second') && !kept.includes(','))"
 echo "    kept: $(web eval "$KEPT")"
 cp "$T/sw.js" "$SW"
+
+# Without WebGL: the page says so, and the game does not start.
+stop_browser && start_browser "$T/profile-no-webgl" --no-webgl
+web open "${BASE_URL}site/" >/dev/null
+check "without WebGL the page says so, and the game never starts" holds_within 20 \
+    '!document.getElementById("no-webgl").hidden && document.getElementById("loading").hidden'
+sleep 1
+check "and no frame is shown, nothing thrown" eval '[ "$(web eval "(window.Module && Module.velmoraFrames) || 0")" = 0 ] && clean'
 finish

@@ -18,12 +18,13 @@ web() {
     [ "${answer%% *}" = ok ] || { echo "browser: ${answer#error }" >&2; return 1; }
     printf '%s\n' "${answer#ok }"
 }
-# start_browser PROFILE: chromium with that user data folder, its sound tapped, driven through
-# two named pipes (a coprocess's descriptors would not reach the subshells of pipelines).
+# start_browser PROFILE [--no-webgl]: chromium with that user data folder, its sound tapped,
+# driven through two named pipes (a coprocess's descriptors would not reach the subshells of
+# pipelines).
 start_browser() {
     rm -f "$T/to-browser" "$T/from-browser" && mkfifo "$T/to-browser" "$T/from-browser"
-    python3 "$CDP" --user-data-dir "$1" --tap-audio <"$T/to-browser" >"$T/from-browser" \
-        2>>"$T/cdp.err" &
+    python3 "$CDP" --user-data-dir "$1" --tap-audio "${@:2}" <"$T/to-browser" \
+        >"$T/from-browser" 2>>"$T/cdp.err" &
     BROWSER_PID=$!
     exec {TO_BROWSER}>"$T/to-browser" {FROM_BROWSER}<"$T/from-browser"
     CHROMIUM_PID=$(web pid)

@@ -33,9 +33,9 @@ with one line on stdout, "ok JSON" or "error TEXT", so that a shell script can d
     pid                   the browser's process id
     quit                  close the browser
 
-    cdp.py --user-data-dir DIR [--tap-audio]
+    cdp.py --user-data-dir DIR [--tap-audio] [--no-webgl]
 
---tap-audio puts an analyser between whatever the page plays and the speakers (see AUDIO_TAP):
+--no-webgl starts the browser with WebGL switched off. --tap-audio puts an analyser between whatever the page plays and the speakers (see AUDIO_TAP):
 "eval velmoraSound(1000)" then measures a second of the mixed output.
 """
 import base64
@@ -457,7 +457,9 @@ COMMANDS = {
 }
 
 
-def serve(user_data_dir, tap_audio):
+def serve(user_data_dir, tap_audio, no_webgl=False):
+    if no_webgl:
+        FLAGS.append("--disable-webgl")
     launch(user_data_dir, tap_audio=tap_audio, stderr=open(user_data_dir + ".log", "ab"))
     try:
         for line in sys.stdin:
@@ -479,4 +481,4 @@ if __name__ == "__main__":
     arguments = sys.argv[1:]
     if len(arguments) < 2 or arguments[0] != "--user-data-dir":
         sys.exit(__doc__)
-    serve(arguments[1], "--tap-audio" in arguments)
+    serve(arguments[1], "--tap-audio" in arguments, "--no-webgl" in arguments)
