@@ -64,14 +64,13 @@ function velmoraKeepScoreFile() {
 
 // The mixer decodes the music without an error callback, so a file the browser cannot decode
 // would reject a promise that nobody handles. Such a file means silence, as on the desktop.
-// Making the audio context is slow enough to matter to the start (a browser may take half a
-// second over it), so the page calls this while the game's code compiles; at the latest it
-// runs before the game starts.
-var velmoraAudioOpened = false;
-
+// Making the audio context takes a browser a fifth of a second or more, so the page makes it
+// while the game's files download (Module.velmoraAudioContext), and it is taken up here.
 function velmoraQuietUndecodableMusic() {
-    if (velmoraAudioOpened || typeof SDL == 'undefined' || !SDL.openAudioContext) return;
-    velmoraAudioOpened = true;
+    if (typeof SDL == 'undefined' || !SDL.openAudioContext) return;
+    if (!SDL.audioContext && Module['velmoraAudioContext']) {
+        SDL.audioContext = Module['velmoraAudioContext'];
+    }
     SDL.openAudioContext();
     var context = SDL.audioContext;
     if (!context) return;
@@ -85,6 +84,5 @@ function velmoraQuietUndecodableMusic() {
 
 Module['preRun'] = [].concat(Module['preRun'] || [], velmoraRestoreScoreFile,
                              velmoraQuietUndecodableMusic);
-Module['velmoraOpenAudio'] = velmoraQuietUndecodableMusic;
 // The music is read from the file system when the game asks for it; nothing to decode early.
 Module['noAudioDecoding'] = true;

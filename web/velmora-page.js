@@ -109,11 +109,11 @@
 
   // ---- the game ----
 
-  // The game's code is compiled here, so that its WebGL context (and its audio context) can be
-  // made while that runs: making a WebGL context costs a software renderer half a second, and
-  // the game, asking for one on the same canvas, is given this one. The attributes are the ones emscripten's SDL asks for
-  // with the shipped web/settings.ini (no multisampling); a context's attributes are fixed when
-  // it is made. Where no context can be made, the player is told so and the game never starts.
+  // The game's WebGL and audio contexts are made here, first thing, while its files download
+  // (the page's head asked for them): the game, asking for a WebGL context on the same canvas,
+  // is given this one, and a browser without WebGL is told so before anything else is loaded.
+  // The attributes are the ones emscripten's SDL asks for with the shipped web/settings.ini (no
+  // multisampling); a context's attributes are fixed when it is made.
   var contextAttributes = { alpha: false, depth: true, stencil: false, antialias: false };
 
   function makeGameContext() {
@@ -124,37 +124,16 @@
     }
   }
 
-  function fetchCode() {
-    return fetch('velmora.wasm', { credentials: 'same-origin' });
-  }
-
-  // Compiled as it downloads where the host sends application/wasm; otherwise once it is in.
-  function compileGame(imports, receive) {
-    var compiled = WebAssembly.instantiateStreaming(fetchCode(), imports).catch(function () {
-      return fetchCode().then(function (response) {
-        return response.arrayBuffer();
-      }).then(function (code) {
-        return WebAssembly.instantiate(code, imports);
-      });
-    });
-    if (!makeGameContext()) {
-      showNoWebGl();
-      return {};
-    }
+  // Taken up by platform_web.js; without it the game makes its own, or plays silently.
+  function makeAudioContext() {
     try {
-      Module.velmoraOpenAudio();  // as slow to make as the context, and as early
+      return window.AudioContext ? new AudioContext() : null;
     } catch (e) {
-      // The game makes it itself, or plays silently.
+      return null;
     }
-    compiled.then(function (result) {
-      receive(result.instance, result.module);
-    }, function (problem) {
-      console.error('Velmora could not start: ' + problem);
-    });
-    return {};
   }
 
-  if (typeof WebGLRenderingContext == 'undefined' || typeof WebAssembly != 'object') {
+  if (typeof WebGLRenderingContext == 'undefined' || !makeGameContext()) {
     showNoWebGl();
     return;
   }
@@ -166,7 +145,7 @@
     print: function () {},
     printErr: function (text) { console.warn(text); },
     setStatus: setStatus,
-    instantiateWasm: compileGame,
+    velmoraAudioContext: makeAudioContext(),
     onRuntimeInitialized: function () {
       loading.hidden = true;
       canvas.focus({ preventScroll: true });
