@@ -23,24 +23,41 @@ void stbi_image_free(void* pixels);
 
 // ---- the frame loop ----
 
-static double firstFramePresentedMs = -1.0;
+static double clockStartMs = -1.0;
 static std::uint32_t nextFrameDueMs;
+static bool savedScoreArrived;
 
+// The page hears of the first frame: what it does then (keeping the site for offline play)
+// waits until the game is on screen.
 EM_JS(void, countPresentedFrame, (), {
-    if (!Module['velmoraFrames']) Module['velmoraFirstFrameAt'] = performance.now();
+    var first = !Module['velmoraFrames'];
+    if (first) Module['velmoraFirstFrameAt'] = performance.now();
     Module['velmoraFrames'] = (Module['velmoraFrames'] || 0) + 1;
+    if (first && Module['onFirstFrame']) setTimeout(Module['onFirstFrame'], 0);
 });
 
 EM_JS(void, announceGameEnded, (), {
     if (Module['onGameEnded']) Module['onGameEnded']();
 });
 
+EM_JS(int, savedScoreRestored, (), { return Module['velmoraScoreRestored'] ? 1 : 0; });
+
 // The clock starts when the first frame is shown, not when SDL started: downloading, start-up
 // and the first frame's shader compiling take seconds in a browser, and the splash's 5 s are
 // the player's. It reads 0 while the first frame is made.
 std::uint32_t frameClockTicks() {
-    if (firstFramePresentedMs < 0.0) return 0;
-    return static_cast<std::uint32_t>(emscripten_get_now() - firstFramePresentedMs);
+    if (clockStartMs < 0.0) return 0;
+    return static_cast<std::uint32_t>(emscripten_get_now() - clockStartMs);
+}
+
+// The saved high score comes back from the browser's storage (platform_web.js) while the game
+// starts and makes its first frame, whose splash reads no score. The frames after it, and every
+// key and click, wait until it is in place: leaving the splash reads the score file, and a run
+// saved over a score not yet read would lose it. The splash stays on screen meanwhile, and its
+// time counts.
+static bool savedScoreInPlace() {
+    if (!savedScoreArrived) savedScoreArrived = savedScoreRestored();
+    return savedScoreArrived;
 }
 
 // The page may not be held up: the wait is made by letting animation frames pass until the
@@ -59,6 +76,7 @@ static void endGame() {
 }
 
 static void runDueFrame() {
+    if (clockStartMs >= 0.0 && !savedScoreInPlace()) return;
     if (!frameDue()) return;
     runFrame();
     if (quitRequested) endGame();
@@ -66,15 +84,33 @@ static void runDueFrame() {
 
 static void watchPointer();
 
+// A picture that failed to load leaves its texture name 0. Desktop OpenGL's texture 0 has no
+// image, so texturing with it is as if off and the quads show their plain white; WebGL samples
+// an unbound texture as opaque black, and the pillars would vanish into the night. Name 0 is
+// given a white texel here once start-up has made every texture.
+EM_JS(void, whitenTextureZero, (), {
+    var gl = GLctx;
+    var bound = gl.getParameter(gl.TEXTURE_BINDING_2D);
+    var white = gl.createTexture();
+    gl.bindTexture(gl.TEXTURE_2D, white);
+    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, 1, 1, 0, gl.RGBA, gl.UNSIGNED_BYTE,
+                  new Uint8Array([ 255, 255, 255, 255 ]));
+    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
+    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
+    GL.textures[0] = white;
+    gl.bindTexture(gl.TEXTURE_2D, bound || white);
+});
+
 void runFrameLoop() {
     watchPointer();
+    whitenTextureZero();
     emscripten_set_main_loop(runDueFrame, 0, false);
 }
 
 // The browser shows what was drawn once the animation frame's callback returns.
 void presentFrame() {
     SDL_GL_SwapBuffers();
-    if (firstFramePresentedMs < 0.0) firstFramePresentedMs = emscripten_get_now();
+    if (clockStartMs < 0.0) clockStartMs = emscripten_get_now();
     countPresentedFrame();
 }
 
@@ -134,6 +170,7 @@ static Uint32 eventType(QueuedEvents kind) {
 // Taking any event polls, which also drops what SDL_PeepEvents would leave queued for ever
 // (pointer moves that it judges empty).
 bool takeQueuedEvent(SDL_Event* event, QueuedEvents kind) {
+    if (!savedScoreInPlace()) return false;  // left queued until then
     if (kind == QueuedEvents::Any) return SDL_PollEvent(event) != 0;
     const Uint32 type = eventType(kind);
     return SDL_PeepEvents(event, 1, SDL_GETEVENT, type, type) > 0;

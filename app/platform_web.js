@@ -4,10 +4,11 @@
 // The game reads and writes "velmora.score" in its working directory, "/", beside the Media
 // folder and settings.ini that come with the site. Only the score is kept: a copy lives in
 // "/velmora", a folder stored in the browser's IndexedDB (database "/velmora"). It is copied
-// back before the game starts and replaced after every save, the same way the game replaces
-// its own file: written beside it, renamed over it, and then stored in one IndexedDB
-// transaction, so a tab closed at any moment leaves the score that was kept before or the new
-// one, never a torn file.
+// back while the game starts (Module.velmoraScoreRestored says when: platform_web.cpp holds
+// the game's input and frames after the first until then) and replaced after every save, the
+// same way the game replaces its own file: written beside it, renamed over it, and then stored
+// in one IndexedDB transaction, so a tab closed at any moment leaves the score that was kept
+// before or the new one, never a torn file.
 
 var velmoraSavedFolder = '/velmora';
 var velmoraScoreName = 'velmora.score';
@@ -15,12 +16,11 @@ var velmoraStoring = false;
 var velmoraStoreAgain = false;
 
 function velmoraRestoreScoreFile() {
-    addRunDependency('velmora-saved');
     try {
         FS.mkdir(velmoraSavedFolder);
         FS.mount(IDBFS, {}, velmoraSavedFolder);
     } catch (e) {
-        removeRunDependency('velmora-saved');
+        Module['velmoraScoreRestored'] = true;
         return;
     }
     // Without IndexedDB the game starts all the same, with no high score kept.
@@ -31,7 +31,7 @@ function velmoraRestoreScoreFile() {
         } catch (e) {
             // Nothing saved yet.
         }
-        removeRunDependency('velmora-saved');
+        Module['velmoraScoreRestored'] = true;
     });
 }
 
@@ -64,8 +64,13 @@ function velmoraKeepScoreFile() {
 
 // The mixer decodes the music without an error callback, so a file the browser cannot decode
 // would reject a promise that nobody handles. Such a file means silence, as on the desktop.
+// Making the audio context takes a browser a fifth of a second or more, so the page makes it
+// while the game's files download (Module.velmoraAudioContext), and it is taken up here.
 function velmoraQuietUndecodableMusic() {
     if (typeof SDL == 'undefined' || !SDL.openAudioContext) return;
+    if (!SDL.audioContext && Module['velmoraAudioContext']) {
+        SDL.audioContext = Module['velmoraAudioContext'];
+    }
     SDL.openAudioContext();
     var context = SDL.audioContext;
     if (!context) return;

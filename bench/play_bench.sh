@@ -22,7 +22,8 @@
 # floor-msaa (the floor program with four samples per pixel, as the shipped settings ask).
 # velmora-web plays the site in site-dir, or one that scripts/build-web.sh builds first;
 # floor-web (bench/web_floor.html) is its yardstick, a WebGL canvas cleared in every frame;
-# velmora-web-noaa is the site with antialiasing=0 in its packed settings.ini.
+# velmora-web-noaa is the site with antialiasing=0 in its packed settings.ini; velmora-web-kept
+# the site started a second time, its files served by its service worker (first is that start).
 set -uo pipefail
 
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -156,7 +157,7 @@ command_of() {  # the command line of a program at a size
 installed() {
     case $1 in
         velmora | velmora-noaa | floor | floor-msaa) return 0 ;;
-        velmora-web | velmora-web-noaa)
+        velmora-web | velmora-web-noaa | velmora-web-kept)
             command -v chromium >/dev/null && [ -n "$site_dir$(command -v emcc)" ] ;;
         floor-web) command -v chromium >/dev/null ;;
         *) command -v "$1" >/dev/null || [ -x "/usr/games/$1" ] ;;
@@ -217,11 +218,16 @@ f.write(d.replace(b"antialiasing=1", b"antialiasing=0"))' "$www/site-noaa/velmor
 }
 
 measure_web() {  # measure_web PROGRAM: as measure, for a page at its own 640x480
-    local shot=() page
-    case $1 in velmora-web) page=site ;; velmora-web-noaa) page=site-noaa ;; *) page=floor ;; esac
+    local shot=() page kept=()
+    case $1 in
+        velmora-web) page=site ;;
+        velmora-web-noaa) page=site-noaa ;;
+        velmora-web-kept) page=site kept=(--kept) ;;
+        *) page=floor ;;
+    esac
     [ -n "$site_url" ] || { echo "- - - - -"; return; }
     [ -z "${PLAY_BENCH_SHOTS-}" ] || shot=("$PLAY_BENCH_SHOTS/$1-640x480.png")
-    python3 "$source_dir/bench/web_play.py" "$site_url$page/" "$duration" "$settle" \
+    python3 "$source_dir/bench/web_play.py" "${kept[@]}" "$site_url$page/" "$duration" "$settle" \
         "$click_every" "${shot[@]}" 2>"$scratch/$1.out" || echo "- - - - -"
 }
 

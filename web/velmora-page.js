@@ -1,24 +1,26 @@
-// The page around the game: checks for WebGL, shows the download's progress, starts the game
-// (velmora.js) and says when the game has ended.
+// The page around the game: starts the game (velmora.js) at once, shows the download's
+// progress, says when the browser has no WebGL or the game has ended, offers full screen, and
+// keeps the site for playing offline.
 'use strict';
 
 (function () {
   var canvas = document.getElementById('canvas');
   var loading = document.getElementById('loading');
   var progress = document.getElementById('progress');
+  var fullscreenButton = document.getElementById('fullscreen-button');
+  var root = document.documentElement;
+  var stopped = false;
 
   function show(id) {
     document.getElementById(id).hidden = false;
   }
 
-  // Tried on a canvas of its own: a context made on the game's canvas would be the one the
-  // game gets, without the multisampling it asks for.
-  function webGlAvailable() {
-    try {
-      return !!document.createElement('canvas').getContext('webgl');
-    } catch (e) {
-      return false;
-    }
+  function showNoWebGl() {
+    if (stopped) return;
+    stopped = true;
+    loading.hidden = true;
+    canvas.hidden = true;
+    show('no-webgl');
   }
 
   // The file loader reports "Downloading data... (done/total)" while the pictures and music
@@ -32,6 +34,7 @@
   }
 
   function endGame() {
+    stopped = true;
     canvas.hidden = true;
     show('game-ended');
     document.getElementById('play-again').focus();
@@ -40,17 +43,100 @@
     window.addEventListener('keydown', function (event) { event.stopPropagation(); }, true);
   }
 
-  document.getElementById('play-again').addEventListener('click', function () {
-    window.location.reload();
-  });
-
-  if (!webGlAvailable()) {
-    loading.hidden = true;
-    canvas.hidden = true;
-    show('no-webgl');
-    return;
+  // A new build that has arrived meanwhile takes over before the game starts again.
+  function playAgain() {
+    var reload = function () { window.location.reload(); };
+    if (!('serviceWorker' in navigator)) return reload();
+    navigator.serviceWorker.getRegistration().then(function (registration) {
+      if (!registration || !registration.waiting) return reload();
+      navigator.serviceWorker.addEventListener('controllerchange', reload);
+      registration.waiting.postMessage('take over');
+    }, reload);
   }
 
+  document.getElementById('play-again').addEventListener('click', playAgain);
+
+  // ---- full screen ----
+
+  function fullscreenElement() {
+    return document.fullscreenElement || document.webkitFullscreenElement || null;
+  }
+
+  function enterFullscreen() {
+    var request = root.requestFullscreen || root.webkitRequestFullscreen;
+    var entered = request.call(root, { navigationUI: 'hide' });
+    // A phone turns the game sideways where it may; elsewhere the request fails, quietly.
+    if (entered && entered.then) {
+      entered.then(function () {
+        if (screen.orientation && screen.orientation.lock) {
+          screen.orientation.lock('landscape').catch(function () {});
+        }
+      }, function () {});
+    }
+  }
+
+  function leaveFullscreen() {
+    (document.exitFullscreen || document.webkitExitFullscreen).call(document);
+  }
+
+  if (document.fullscreenEnabled || document.webkitFullscreenEnabled) {
+    fullscreenButton.hidden = false;
+    fullscreenButton.addEventListener('click', function () {
+      if (fullscreenElement()) leaveFullscreen(); else enterFullscreen();
+      canvas.focus({ preventScroll: true });
+    });
+    // The Escape that ends the browser's full screen may reach the game as a press without
+    // its release; whatever the game holds is let go.
+    ['fullscreenchange', 'webkitfullscreenchange'].forEach(function (type) {
+      document.addEventListener(type, function () {
+        root.classList.toggle('fullscreen', !!fullscreenElement());
+        if (!fullscreenElement() && window.velmoraTouch) window.velmoraTouch.releaseAll(true);
+      });
+    });
+  }
+
+  // ---- offline ----
+
+  // The service worker keeps a copy of the whole site, so the game starts from the home screen
+  // and without a network. It is registered once the game shows its first frame, so that its
+  // own downloads do not compete with the game's.
+  function keepSiteOffline() {
+    if (!('serviceWorker' in navigator)) return;
+    navigator.serviceWorker.register('velmora-sw.js').catch(function (problem) {
+      console.warn('Velmora stays online only: ' + problem);
+    });
+  }
+
+  // ---- the game ----
+
+  // The game's WebGL and audio contexts are made here, first thing, while its files download
+  // (the page's head asked for them): the game, asking for a WebGL context on the same canvas,
+  // is given this one, and a browser without WebGL is told so before anything else is loaded.
+  // The attributes are the ones emscripten's SDL asks for with the shipped web/settings.ini (no
+  // multisampling); a context's attributes are fixed when it is made.
+  var contextAttributes = { alpha: false, depth: true, stencil: false, antialias: false };
+
+  function makeGameContext() {
+    try {
+      return !!canvas.getContext('webgl', contextAttributes);
+    } catch (e) {
+      return false;
+    }
+  }
+
+  // Taken up by platform_web.js; without it the game makes its own, or plays silently.
+  function makeAudioContext() {
+    try {
+      return window.AudioContext ? new AudioContext() : null;
+    } catch (e) {
+      return null;
+    }
+  }
+
+  if (typeof WebGLRenderingContext == 'undefined' || !makeGameContext()) {
+    showNoWebGl();
+    return;
+  }
   canvas.addEventListener('contextmenu', function (event) { event.preventDefault(); });
 
   window.Module = {
@@ -59,10 +145,12 @@
     print: function () {},
     printErr: function (text) { console.warn(text); },
     setStatus: setStatus,
+    velmoraAudioContext: makeAudioContext(),
     onRuntimeInitialized: function () {
       loading.hidden = true;
       canvas.focus({ preventScroll: true });
     },
+    onFirstFrame: keepSiteOffline,
     onGameEnded: endGame
   };
 

@@ -17,13 +17,25 @@ with one line on stdout, "ok JSON" or "error TEXT", so that a shell script can d
     key NAME [SECONDS]    a key held (0.1 s by default): a d Left Right Up Down space Escape
     mousedown X Y, mouseup X Y, keydown NAME, keyup NAME
                           the halves of a click or a key, for holds timed otherwise
+    emulate W H [mobile [SCALE]]
+                          the viewport W x H CSS pixels; "mobile" makes it a phone's or a
+                          tablet's: mobile metrics and a touch screen (for pages loaded after),
+                          with SCALE device pixels to the CSS pixel (1 by default)
+    emulate off           the browser's own viewport, no touch screen
+    touch ID X Y          finger ID (a small number) down on, or moved to, canvas pixel (X, Y)
+    touchon ID SELECTOR   finger ID down on the middle of a page element
+    touchat ID X Y        finger ID down on, or moved to, viewport point (X, Y)
+    untouch ID            finger ID lifted
+    offline 1|0           the page's network cut off or restored
+    manifest              the page's web app manifest: {"url", "errors", "name", ...}
+    installability        the browser's installability errors for the page, a list
     log                   the console messages and uncaught errors since the last "log"
     pid                   the browser's process id
     quit                  close the browser
 
-    cdp.py --user-data-dir DIR [--tap-audio]
+    cdp.py --user-data-dir DIR [--tap-audio] [--no-webgl]
 
---tap-audio puts an analyser between whatever the page plays and the speakers (see AUDIO_TAP):
+--no-webgl starts the browser with WebGL switched off. --tap-audio puts an analyser between whatever the page plays and the speakers (see AUDIO_TAP):
 "eval velmoraSound(1000)" then measures a second of the mixed output.
 """
 import base64
@@ -123,7 +135,7 @@ CANVAS_BOX = """(() => {
   const c = document.getElementById("canvas"), r = c.getBoundingClientRect();
   return { x: r.left + c.clientLeft, y: r.top + c.clientTop, w: c.clientWidth,
            h: c.clientHeight, sx: window.scrollX, sy: window.scrollY,
-           cw: c.width, ch: c.height };
+           cw: c.width, ch: c.height, dpr: window.devicePixelRatio };
 })()"""
 
 browser = types.SimpleNamespace(proc=None, to_browser=None, next_id=0, replies={}, events={},
@@ -302,10 +314,11 @@ def _to_viewport(x, y):  # the middle of canvas pixel (x, y), so that rounding k
 
 
 def screenshot(path):
-    """The canvas as composited on the page, at the canvas's own pixel size."""
+    """The canvas as composited on the page, at the canvas's own pixel size (the scale is the
+    capture's device pixels to the canvas's CSS pixels)."""
     box = evaluate(CANVAS_BOX)
     clip = {"x": box["x"] + box["sx"], "y": box["y"] + box["sy"], "width": box["w"],
-            "height": box["h"], "scale": box["cw"] / box["w"]}
+            "height": box["h"], "scale": box["cw"] / box["w"] / box["dpr"]}
     data = send("Page.captureScreenshot", {"format": "png", "clip": clip})["data"]
     with open(path, "wb") as out:
         out.write(base64.b64decode(data))
@@ -345,6 +358,60 @@ def key(name, hold=0.1):
     key_event(name, False)
 
 
+def emulate(rest):
+    words = rest.split()
+    if words[0] == "off":
+        send("Emulation.clearDeviceMetricsOverride")
+        send("Emulation.setTouchEmulationEnabled", {"enabled": False})
+        return
+    mobile = words[2:3] == ["mobile"]
+    send("Emulation.setDeviceMetricsOverride", {
+        "width": int(words[0]), "height": int(words[1]),
+        "deviceScaleFactor": float(words[3]) if len(words) > 3 else 1,
+        "mobile": mobile, "screenWidth": int(words[0]), "screenHeight": int(words[1])})
+    send("Emulation.setTouchEmulationEnabled", {"enabled": mobile, "maxTouchPoints": 5})
+
+
+fingers = {}  # finger number: its point in viewport pixels, as the touch events carry it
+
+
+def touch(finger, x, y):
+    """A finger down at, or moved to, viewport point (x, y); the others stay where they are."""
+    kind = "touchMove" if finger in fingers else "touchStart"
+    fingers[finger] = (x, y)
+    points = [{"x": px, "y": py, "id": n, "radiusX": 4, "radiusY": 4, "force": 1}
+              for n, (px, py) in sorted(fingers.items())]
+    send("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+
+
+def untouch(finger):
+    """Lifts one finger, the others staying down: chromium's touchEnd ends the points it names
+    (all of them when it names none)."""
+    point = fingers.pop(finger, None)
+    if point is not None:
+        send("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": [
+            {"x": point[0], "y": point[1], "id": finger}]})
+
+
+def _middle_of(selector):
+    return evaluate("(() => { const r = document.querySelector(%s).getBoundingClientRect();"
+                    " return [r.left + r.width / 2, r.top + r.height / 2]; })()"
+                    % json.dumps(selector))
+
+
+def offline(cut):
+    send("Network.enable")
+    send("Network.emulateNetworkConditions", {"offline": cut, "latency": 0,
+                                               "downloadThroughput": -1,
+                                               "uploadThroughput": -1})
+
+
+def manifest():
+    answer = send("Page.getAppManifest")
+    parsed = json.loads(answer.get("data") or "{}")
+    return dict(parsed, url=answer.get("url"), errors=answer.get("errors", []))
+
+
 def take_log():
     lines, browser.log = browser.log, []
     return lines
@@ -376,12 +443,23 @@ COMMANDS = {
     "mouseup": lambda rest: button_event(*map(float, rest.split()), False),
     "keydown": lambda rest: key_event(rest.strip(), True),
     "keyup": lambda rest: key_event(rest.strip(), False),
+    "emulate": emulate,
+    "touch": lambda rest: touch(int(rest.split()[0]),
+                                *_to_viewport(*map(float, rest.split()[1:3]))),
+    "touchat": lambda rest: touch(int(rest.split()[0]), *map(float, rest.split()[1:3])),
+    "touchon": lambda rest: touch(int(rest.split()[0]), *_middle_of(rest.split(None, 1)[1])),
+    "untouch": lambda rest: untouch(int(rest.strip())),
+    "offline": lambda rest: offline(rest.strip() == "1"),
+    "manifest": lambda rest: manifest(),
+    "installability": lambda rest: send("Page.getInstallabilityErrors")["installabilityErrors"],
     "log": lambda rest: take_log(),
     "pid": lambda rest: browser.proc.pid,
 }
 
 
-def serve(user_data_dir, tap_audio):
+def serve(user_data_dir, tap_audio, no_webgl=False):
+    if no_webgl:
+        FLAGS.append("--disable-webgl")
     launch(user_data_dir, tap_audio=tap_audio, stderr=open(user_data_dir + ".log", "ab"))
     try:
         for line in sys.stdin:
@@ -403,4 +481,4 @@ if __name__ == "__main__":
     arguments = sys.argv[1:]
     if len(arguments) < 2 or arguments[0] != "--user-data-dir":
         sys.exit(__doc__)
-    serve(arguments[1], "--tap-audio" in arguments)
+    serve(arguments[1], "--tap-audio" in arguments, "--no-webgl" in arguments)

@@ -31,6 +31,10 @@ def main():
     os.makedirs(icon_dir, exist_ok=True)
     for size, icon in icons.make_icons().items():
         save_png(icon, os.path.join(icon_dir, "velmora-%d.png" % size))
+    web_icon_dir = os.path.join(out, os.pardir, "web", "icons")
+    os.makedirs(web_icon_dir, exist_ok=True)
+    for size, icon in icons.make_web_icons().items():
+        save_png(icon, os.path.join(web_icon_dir, "velmora-%d.png" % size))
     if "--no-music" not in args:
         with tempfile.TemporaryDirectory() as tmp:
             wav = os.path.join(tmp, "music.wav")
