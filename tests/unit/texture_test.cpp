@@ -13,42 +13,14 @@
 #include "interface/buttons.h"
 #include "interface/font.h"
 #include "tests/unit/gl_context.h"
+#include "tests/unit/png_writer.h"
 
 namespace {
 
-using Byte = unsigned char;
-using Bytes = std::vector<Byte>;
-
-void put32(Bytes& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(Byte(value >> shift));
-}
-
-void putChunk(Bytes& out, const char* type, Bytes data) {
-    put32(out, std::uint32_t(data.size()));
-    data.insert(data.begin(), type, type + 4);
-    std::uint32_t crc = ~0u;
-    for (Byte byte : data)
-        for (int bit = 0; bit < 8; ++bit, byte >>= 1)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - ((crc ^ byte) & 1u)));
-    out.insert(out.end(), data.begin(), data.end());
-    put32(out, ~crc);
-}
-
 // A PNG of two pixels in one row, stored uncompressed; paletted ones with entry 0 see-through.
-void writePng(const std::string& path, Byte colourType, Bytes row, const Bytes& palette) {
-    row.insert(row.begin(), 0);  // the row's filter: none
-    const std::uint32_t n = std::uint32_t(row.size());
-    Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    Bytes z = {0x78, 1, 1, Byte(n), Byte(n >> 8), Byte(~n), Byte(~n >> 8)};
-    std::uint32_t a = 1, b = 0;  // Adler-32
-    for (Byte byte : row) b = (b + (a = (a + byte) % 65521)) % 65521;
-    z.insert(z.end(), row.begin(), row.end());
-    put32(z, (b << 16) | a);
-    putChunk(file, "IHDR", {0, 0, 0, 2, 0, 0, 0, 1, 8, colourType, 0, 0, 0});
-    if (!palette.empty()) putChunk(file, "PLTE", palette);
-    if (!palette.empty()) putChunk(file, "tRNS", {0});
-    putChunk(file, "IDAT", z);
-    putChunk(file, "IEND", {});
+void writePng(const std::string& path, Byte colourType, const Bytes& row, const Bytes& palette) {
+    const Bytes file =
+        encodePng({2, 1, 8, colourType, row, palette, palette.empty() ? Bytes{} : Bytes{0}});
     std::ofstream(path, std::ios::binary) << std::string(file.begin(), file.end());
 }
 
