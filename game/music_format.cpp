@@ -142,7 +142,7 @@ static bool readWholeFile(const char* path, std::vector<unsigned char>& bytes) {
     long size = -1;
     if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
     bool read = size >= 0 && size <= largestMusicFile && std::fseek(file, 0, SEEK_SET) == 0;
-    if (read) {
+    if (read && size > 0) {
         bytes.resize(static_cast<std::size_t>(size));
         read = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
     }

@@ -37,7 +37,7 @@ inline std::vector<DecodedFrame> decodeLikeTheMixer(const unsigned char* data, s
                     std::memmove(input.data(), stream.next_frame, kept);
                 }
                 std::size_t got = std::min(inputSize - kept, size - position);
-                std::memcpy(input.data() + kept, data + position, got);
+                if (got > 0) std::memcpy(input.data() + kept, data + position, got);
                 position += got;
                 if (got == 0 && !endSeen) {
                     endSeen = true;
