@@ -130,8 +130,52 @@ screenshot() { timeout 10 import -window "$GAME_WINDOW" "$1"; }
 # pixel FILE X Y: prints "R G B" (0-255) of one pixel of a picture.
 pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -tu1 | xargs; }
 
+same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }  # same A B: pixel for pixel
+
+# alike_pictures A B BOTH NAME [rectangles...]: pictures A and B of one screen from two builds
+# agree once the rectangles are blacked out in both: under 1 % of the pixels differ by more than
+# 10 % (edges and filtering), and at an eighth of the size none by more than 8 % (places and
+# colours). Both are kept side by side in BOTH.
+alike_pictures() {
+    local masks=(-alpha off -fill black) r wide small a=$E2E_TMP/alike-a b=$E2E_TMP/alike-b
+    for r in "${@:5}"; do masks+=(-draw "rectangle $r"); done
+    convert "$1" "${masks[@]}" "$a.png" && convert "$2" "${masks[@]}" "$b.png" &&
+        convert "$1" "$2" +append "$3" || return 1
+    wide=$(compare -metric AE -fuzz 10% "$a.png" "$b.png" null: 2>&1)
+    convert "$a.png" -scale 80x60 "$a-80.png" && convert "$b.png" -scale 80x60 "$b-80.png"
+    small=$(compare -metric AE -fuzz 8% "$a-80.png" "$b-80.png" null: 2>&1)
+    echo "    $4: $wide of 307200 pixels differ, $small of 4800 at an eighth"
+    [ "${wide%%[!0-9]*}" -lt 3072 ] && [ "${small%%[!0-9]*}" = 0 ]
+}
+
+# craft_x SHOT: the mean column of what is drawn in the craft's rows (300-395), between the
+# score panel and the pointer: the craft's place on a 640 x 480 screen, or -1.
+craft_x() {
+    convert "$1" -crop 460x95+90+300 +repage -colorspace gray -threshold 25% -scale '460x1!' \
+        -depth 8 gray:- | od -An -v -tu1 |
+        awk '{ for (i = 1; i <= NF; i++) { n++; s += $i * n; t += $i } }
+            END { print t ? int(s / t) + 89 : -1 }'
+}
+
 # printed_nothing: the game wrote nothing to stdout or stderr (else shows what it wrote).
 printed_nothing() { ! head -qc 300 "$E2E_TMP"/std{out,err} | grep '' >&2; }
+
+# half_period CHANNELS: the median number of samples between the first channel's swings from
+# well below zero to well above or back; "peak" then the loudest sample.
+half_period() {
+    od -An -v -t d2 -w2 "$AUDIO" | awk -v channels="$1" '
+        (NR - 1) % channels == 0 {
+            s = $1 + 0; a = s < 0 ? -s : s; if (a > peak) peak = a
+            now = s > 4000 ? 1 : s < -4000 ? -1 : side
+            if (now != side) { if (side) count[n - last]++; side = now; last = n }
+            n++
+        }
+        END {
+            for (k in count) total += count[k]
+            for (k = 0; k < 200; k++) if ((seen += count[k]) * 2 > total) break
+            print k, peak + 0
+        }'
+}
 
 loudest() { od -An -v -t d2 "$AUDIO" | tr -s ' -' '\n\n' | sort -n | tail -n 1; }  # of either sign
 

@@ -11,23 +11,6 @@ start_xvfb
 make_workdir
 AUDIO=$E2E_TMP/audio.raw
 
-# half_period CHANNELS: the median number of samples between the first channel's swings from
-# well below zero to well above or back; "peak" then the loudest sample.
-half_period() {
-    od -An -v -t d2 -w2 "$AUDIO" | awk -v channels="$1" '
-        (NR - 1) % channels == 0 {
-            s = $1 + 0; a = s < 0 ? -s : s; if (a > peak) peak = a
-            now = s > 4000 ? 1 : s < -4000 ? -1 : side
-            if (now != side) { if (side) count[n - last]++; side = now; last = n }
-            n++
-        }
-        END {
-            for (k in count) total += count[k]
-            for (k = 0; k < 200; k++) if ((seen += count[k]) * 2 > total) break
-            print k, peak + 0
-        }'
-}
-
 # SDL 2 is mapped under the classic SDL 1.2 too (the mixer's MIDI synthesiser uses it); only
 # sdl12-compat, SDL 1.2 carried by SDL 2, names its own settings SDL12COMPAT_*.
 on_sdl2() { grep -qa SDL12COMPAT "$(awk '/libSDL-1\.2/ { print $6; exit }' "/proc/$GAME_PID/maps")"; }

@@ -99,33 +99,10 @@ wait_screen() {  # wait_screen splash|ready|run SECONDS
     local end=$((SECONDS + $2))
     until shows "$1"; do ((SECONDS < end)) || return 1; done
 }
-# craft_x SHOT: the mean column of what is drawn in the craft's rows (300-395), between the
-# score panel and the pointer: the craft's place on screen, or -1.
-craft_x() {
-    convert "$1" -crop 460x95+90+300 +repage -colorspace gray -threshold 25% -scale '460x1!' \
-        -depth 8 gray:- | od -An -v -tu1 |
-        awk '{ for (i = 1; i <= NF; i++) { n++; s += $i * n; t += $i } }
-            END { print t ? int(s / t) + 89 : -1 }'
-}
 high_line() { convert "$1" -crop 120x17+132+404 +repage "$2"; }  # the high score's digits
-same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
 
-# alike NAME [rectangles...]: the desktop's and the browser's pictures NAME agree once the
-# rectangles are blacked out in both: under 1 % of the pixels differ by more than 10 % (edges
-# and filtering), and at an eighth of the size no pixel differs by more than 8 % (places and
-# colours). Both pictures are kept side by side in $SHOTS.
-alike() {
-    local masks=(-alpha off -fill black) r wide small
-    for r in "${@:2}"; do masks+=(-draw "rectangle $r"); done
-    convert "$T/desk-$1.png" "${masks[@]}" "$T/a.png" &&
-        convert "$T/web-$1.png" "${masks[@]}" "$T/b.png" &&
-        convert "$T/desk-$1.png" "$T/web-$1.png" +append "$SHOTS/$1-desktop-browser.png" || return 1
-    wide=$(compare -metric AE -fuzz 10% "$T/a.png" "$T/b.png" null: 2>&1)
-    convert "$T/a.png" -scale 80x60 "$T/a80.png" && convert "$T/b.png" -scale 80x60 "$T/b80.png"
-    small=$(compare -metric AE -fuzz 8% "$T/a80.png" "$T/b80.png" null: 2>&1)
-    echo "    $1: $wide of 307200 pixels differ, $small of 4800 at an eighth"
-    [ "${wide%%[!0-9]*}" -lt 3072 ] && [ "${small%%[!0-9]*}" = 0 ]
-}
+# alike NAME [rectangles...]: the desktop's and the browser's pictures NAME agree.
+alike() { alike_pictures "$T/desk-$1.png" "$T/web-$1.png" "$SHOTS/$1-desktop-browser.png" "$@"; }
 
 # Reads and overwrites the stored high score wherever the page keeps it: any IndexedDB entry
 # whose key ends in velmora.score (the compiler's file system keeps file contents there), or a
@@ -172,10 +149,12 @@ sys.exit(not (peak >= 0.01 if sys.argv[1] == "loud" else peak == 0))' "$1" "$mea
 }
 # clean: no uncaught error and no console error since the last look (failed downloads of
 # files that a site lacks on purpose are the network's log, not the page's).
-clean() {
+clean() {  # clean [TEXT]: also passes messages that hold TEXT
     web log | python3 -c 'import json, sys
-bad = [l for l in json.load(sys.stdin) if l.startswith(("uncaught", "console.error", "javascript"))]
-bad and print(*bad, sep="\n", file=sys.stderr); sys.exit(bool(bad))'
+allowed = sys.argv[1] if len(sys.argv) > 1 else None
+bad = [l for l in json.load(sys.stdin) if l.startswith(("uncaught", "console.error", "javascript"))
+       and not (allowed and allowed in l)]
+bad and print(*bad, sep="\n", file=sys.stderr); sys.exit(bool(bad))' "$@"
 }
 
 # build_site FOLDER: the site that scripts/build-web.sh builds, or WEB_TEST_SITE, a site built

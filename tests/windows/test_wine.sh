@@ -87,29 +87,8 @@ wait_screen() {  # wait_screen splash|ready|run SECONDS
     local end=$((SECONDS + $2))
     until shows "$1"; do ((SECONDS < end)) && kill -0 "$GAME_PID" 2>/dev/null || return 1; done
 }
-# craft_x SHOT: the mean column of what is drawn in the craft's rows, or -1.
-craft_x() {
-    convert "$1" -crop 460x95+90+300 +repage -colorspace gray -threshold 25% -scale '460x1!' \
-        -depth 8 gray:- | od -An -v -tu1 |
-        awk '{ for (i = 1; i <= NF; i++) { n++; s += $i * n; t += $i } }
-            END { print t ? int(s / t) + 89 : -1 }'
-}
-same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
-# alike NAME [rectangles...]: the Linux build's and Wine's pictures NAME agree once the
-# rectangles are blacked out in both: under 1 % of the pixels differ by more than 10 %, and at an
-# eighth of the size none by more than 8 %. Both are kept side by side in $SHOTS.
-alike() {
-    local masks=(-alpha off -fill black) r wide small
-    for r in "${@:2}"; do masks+=(-draw "rectangle $r"); done
-    convert "$T/linux-$1.png" "${masks[@]}" "$T/a.png" &&
-        convert "$T/wine-$1.png" "${masks[@]}" "$T/b.png" &&
-        convert "$T/linux-$1.png" "$T/wine-$1.png" +append "$SHOTS/$1-linux-wine.png" || return 1
-    wide=$(compare -metric AE -fuzz 10% "$T/a.png" "$T/b.png" null: 2>&1)
-    convert "$T/a.png" -scale 80x60 "$T/a80.png" && convert "$T/b.png" -scale 80x60 "$T/b80.png"
-    small=$(compare -metric AE -fuzz 8% "$T/a80.png" "$T/b80.png" null: 2>&1)
-    echo "    $1: $wide of 307200 pixels differ, $small of 4800 at an eighth"
-    [ "${wide%%[!0-9]*}" -lt 3072 ] && [ "${small%%[!0-9]*}" = 0 ]
-}
+# alike NAME [rectangles...]: the Linux build's and Wine's pictures NAME agree.
+alike() { alike_pictures "$T/linux-$1.png" "$T/wine-$1.png" "$SHOTS/$1-linux-wine.png" "$@"; }
 off_window() { xdotool mousemove 1200 1000; }
 # Keys go to the window under the pointer (no window manager gives focus): the pointer is put on
 # the window first, in a corner where it hides nothing looked at.
@@ -262,21 +241,6 @@ check "  and no temporary score file is left" [ ! -e "$GAME_DIR/velmora.score.tm
 
 # ---- the music at its own rate, through the disk driver ----
 
-# half_period CHANNELS: the median samples between the first channel's swings, then the peak.
-half_period() {
-    od -An -v -t d2 -w2 "$AUDIO" | awk -v channels="$1" '
-        (NR - 1) % channels == 0 {
-            s = $1 + 0; a = s < 0 ? -s : s; if (a > peak) peak = a
-            now = s > 4000 ? 1 : s < -4000 ? -1 : side
-            if (now != side) { if (side) count[n - last]++; side = now; last = n }
-            n++
-        }
-        END {
-            for (k in count) total += count[k]
-            for (k = 0; k < 200; k++) if ((seen += count[k]) * 2 > total) break
-            print k, peak + 0
-        }'
-}
 for tone in tone-22050-1 tone-48000-2; do
     fresh && cp "$VELMORA_SOURCE_DIR/tests/data/music/$tone.mp3" "$GAME_DIR/Media/music.mp3"
     rate=${tone#tone-} channels=${rate#*-} rate=${rate%-*}
