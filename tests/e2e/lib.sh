@@ -148,6 +148,28 @@ alike_pictures() {
     [ "${wide%%[!0-9]*}" -lt 3072 ] && [ "${small%%[!0-9]*}" = 0 ]
 }
 
+# The score panel's frame and inside and the logo's background, from the HUD picture.
+HUD=$VELMORA_SOURCE_DIR/Media/hudtexture.png
+SCREEN_COLOURS="$(pixel "$HUD" 502 492) $(pixel "$HUD" 502 72) $(pixel "$HUD" 25 294)"
+# screen_of SHOT: splash, ready or run, told by five pixels against the HUD picture's colours
+# (each channel within 3, the panel's thin frame within $SCREEN_FRAME_TOLERANCE): without the
+# score panel's frame and inside it is the splash; the ready screen's top corners and top middle
+# show the logo's background.
+screen_of() {
+    local spots='' xy
+    for xy in 9,430 15,445 5,5 635,5 320,30; do
+        spots+="%[fx:int(255*p{$xy}.r+.5)] %[fx:int(255*p{$xy}.g+.5)] %[fx:int(255*p{$xy}.b+.5)] "
+    done
+    convert "$1" -format "$spots" info: |
+        awk -v want="$SCREEN_COLOURS" -v frame="${SCREEN_FRAME_TOLERANCE:-3}" '{
+        split(want, w, " "); w[13] = w[10] = w[7]; w[14] = w[11] = w[8]; w[15] = w[12] = w[9]
+        for (i = 1; i <= NF; i++) {
+            tolerance = i <= 3 ? frame : 3
+            if ($i - w[i] > tolerance || w[i] - $i > tolerance) off[int((i - 1) / 3)] = 1
+        }
+        print off[0] || off[1] ? "splash" : off[2] || off[3] || off[4] ? "run" : "ready" }'
+}
+
 # craft_x SHOT: the mean column of what is drawn in the craft's rows (300-395), between the
 # score panel and the pointer: the craft's place on a 640 x 480 screen, or -1.
 craft_x() {

@@ -73,27 +73,8 @@ click() {
     web mousedown "$1" "$2" >/dev/null && after_frames 2 && web mouseup "$1" "$2" >/dev/null
 }
 
-# The ready screen's colours, read from the HUD picture as test_game_cycle.sh does.
-HUD=$VELMORA_SOURCE_DIR/Media/hudtexture.png
-BACKGROUND=$(pixel "$HUD" 25 294) BORDER=$(pixel "$HUD" 502 492) FILL=$(pixel "$HUD" 502 72)
-# screen_of SHOT: splash, ready or run, told by five pixels (each channel within 3, the thin
-# frame's within 60, as a canvas scaled on a phone's page blends it): without the score panel's
-# frame and inside it is the splash; the ready screen's top corners and top middle show the
-# logo's background.
-screen_of() {
-    local spots='' xy
-    for xy in 9,430 15,445 5,5 635,5 320,30; do
-        spots+="%[fx:int(255*p{$xy}.r+.5)] %[fx:int(255*p{$xy}.g+.5)] %[fx:int(255*p{$xy}.b+.5)] "
-    done
-    convert "$1" -format "$spots" info: |
-        awk -v want="$BORDER $FILL $BACKGROUND $BACKGROUND $BACKGROUND" '{
-        split(want, w, " ")
-        for (i = 1; i <= NF; i++) {
-            tolerance = i <= 3 ? 60 : 3
-            if ($i - w[i] > tolerance || w[i] - $i > tolerance) off[int((i - 1) / 3)] = 1
-        }
-        print off[0] || off[1] ? "splash" : off[2] || off[3] || off[4] ? "run" : "ready" }'
-}
+# A canvas scaled on a phone's page blends the score panel's thin frame.
+SCREEN_FRAME_TOLERANCE=60
 shows() { web shot "$T/now.png" >/dev/null && [ "$(screen_of "$T/now.png")" = "$1" ]; }
 wait_screen() {  # wait_screen splash|ready|run SECONDS
     local end=$((SECONDS + $2))

@@ -59,22 +59,6 @@ size_of() { xwininfo -id "$GAME_WINDOW" | awk '/Width:/ { w = $2 } /Height:/ { p
 # the game reaches here.
 held() { sleep "$1"; }
 
-HUD=$VELMORA_SOURCE_DIR/Media/hudtexture.png
-BACKGROUND=$(pixel "$HUD" 25 294) BORDER=$(pixel "$HUD" 502 492) FILL=$(pixel "$HUD" 502 72)
-# screen_of SHOT: splash, ready or run (as in the browser test): without the score panel's
-# frame and inside it is the splash; the ready screen's top corners and middle show the logo's
-# background.
-screen_of() {
-    local spots='' xy
-    for xy in 9,430 15,445 5,5 635,5 320,30; do
-        spots+="%[fx:int(255*p{$xy}.r+.5)] %[fx:int(255*p{$xy}.g+.5)] %[fx:int(255*p{$xy}.b+.5)] "
-    done
-    convert "$1" -format "$spots" info: |
-        awk -v want="$BORDER $FILL $BACKGROUND $BACKGROUND $BACKGROUND" '{
-        split(want, w, " ")
-        for (i = 1; i <= NF; i++) if ($i - w[i] > 3 || w[i] - $i > 3) off[int((i - 1) / 3)] = 1
-        print off[0] || off[1] ? "splash" : off[2] || off[3] || off[4] ? "run" : "ready" }'
-}
 shows() { screenshot "$T/now.png" && [ "$(screen_of "$T/now.png")" = "$1" ]; }
 # wait_drawn SECONDS: until the window shows more than the black of its first frames.
 wait_drawn() {
