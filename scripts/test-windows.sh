@@ -21,7 +21,7 @@ echo "Windows build took $((SECONDS - started)) s"
 
 echo "== Windows unit tests under Wine"
 prefix=$(mktemp -d /tmp/velmora-wine.XXXXXX)
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all,err+all
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winealsa.drv=;winepulse.drv="
 trap 'rm -rf "$prefix"' EXIT
 # The prefix is made, and one server kept for all the test processes, on the tests' display.

@@ -1,5 +1,5 @@
 # Cross-compiling for 64-bit Windows with Debian's mingw-w64; programs built here run under Wine
-# when CTest or a test starts them.
+# when CTest or a test starts them (tests/windows/run_under_wine.sh).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 # The POSIX thread model: googletest needs std::mutex, which the win32 model lacks.
@@ -11,4 +11,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../../tests/windows/run_under_wine.sh)
