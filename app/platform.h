@@ -68,6 +68,12 @@ void finishMeshDraws();
 
 struct MusicStream;
 
+// Runs start, which opens the sound and starts the music: at once on the desktop, as the last
+// step of start-up; in the browser once the first frame is on screen. The page's sound is
+// heard only after the player's first gesture, while opening it and decoding the music there
+// take the cores that the first frame waits for.
+void startMusicWhenHeard(void (*start)());
+
 // The mixer's handle for the music file at path, or null where it cannot be played safely. The
 // desktop's decoder reads the prepared stream alone, and only when the open audio device takes
 // its rate and channels as they are; the browser decodes and resamples the file itself.

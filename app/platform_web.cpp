@@ -75,7 +75,15 @@ static void endGame() {
     announceGameEnded();
 }
 
+static void (*musicStart)();
+
+void startMusicWhenHeard(void (*start)()) { musicStart = start; }
+
 static void runDueFrame() {
+    if (clockStartMs >= 0.0 && musicStart != nullptr) {
+        musicStart();
+        musicStart = nullptr;
+    }
     if (clockStartMs >= 0.0 && !savedScoreInPlace()) return;
     if (!frameDue()) return;
     runFrame();

@@ -64,21 +64,22 @@ function velmoraKeepScoreFile() {
 
 // The mixer decodes the music without an error callback, so a file the browser cannot decode
 // would reject a promise that nobody handles. Such a file means silence, as on the desktop.
-// Making the audio context takes a browser a fifth of a second or more, so the page makes it
-// while the game's files download (Module.velmoraAudioContext), and it is taken up here.
+// The audio context is the mixer's own, made when the game opens its sound once the first
+// frame is shown (making one takes a browser a fifth of a second or more).
 function velmoraQuietUndecodableMusic() {
     if (typeof SDL == 'undefined' || !SDL.openAudioContext) return;
-    if (!SDL.audioContext && Module['velmoraAudioContext']) {
-        SDL.audioContext = Module['velmoraAudioContext'];
-    }
-    SDL.openAudioContext();
-    var context = SDL.audioContext;
-    if (!context) return;
-    var decode = context.decodeAudioData;
-    context.decodeAudioData = function (data, decoded) {
-        var pending = decode.call(context, data, decoded, function () {});
-        if (pending && pending.catch) pending.catch(function () {});
-        return pending;
+    var open = SDL.openAudioContext;
+    SDL.openAudioContext = function () {
+        var made = !SDL.audioContext;
+        open();
+        var context = SDL.audioContext;
+        if (!made || !context) return;
+        var decode = context.decodeAudioData;
+        context.decodeAudioData = function (data, decoded) {
+            var pending = decode.call(context, data, decoded, function () {});
+            if (pending && pending.catch) pending.catch(function () {});
+            return pending;
+        };
     };
 }
 

@@ -109,9 +109,10 @@
 
   // ---- the game ----
 
-  // The game's WebGL and audio contexts are made here, first thing, while its files download
-  // (the page's head asked for them): the game, asking for a WebGL context on the same canvas,
-  // is given this one, and a browser without WebGL is told so before anything else is loaded.
+  // The game's WebGL context is made here, first thing, while its files download (the page's
+  // head asked for them): the game, asking for a WebGL context on the same canvas, is given
+  // this one, and a browser without WebGL is told so before anything else is loaded. The sound
+  // waits: the game opens it once its first frame is shown.
   // The attributes are the ones emscripten's SDL asks for with the shipped web/settings.ini (no
   // multisampling); a context's attributes are fixed when it is made.
   var contextAttributes = { alpha: false, depth: true, stencil: false, antialias: false };
@@ -121,15 +122,6 @@
       return !!canvas.getContext('webgl', contextAttributes);
     } catch (e) {
       return false;
-    }
-  }
-
-  // Taken up by platform_web.js; without it the game makes its own, or plays silently.
-  function makeAudioContext() {
-    try {
-      return window.AudioContext ? new AudioContext() : null;
-    } catch (e) {
-      return null;
     }
   }
 
@@ -145,7 +137,6 @@
     print: function () {},
     printErr: function (text) { console.warn(text); },
     setStatus: setStatus,
-    velmoraAudioContext: makeAudioContext(),
     onRuntimeInitialized: function () {
       loading.hidden = true;
       canvas.focus({ preventScroll: true });
