@@ -1,0 +1,58 @@
+#!/usr/bin/env python3
+"""Cold starts of pages side by side: each round loads every URL once, in turn, each in a new
+chromium profile (headless, software WebGL), and reads navigation start to the first presented
+frame (Module.velmoraFirstFrameAt, which the game and bench/web_floor.html both set). Taking the
+pages in turn spreads the machine's changing load over all of them alike; on a shared machine
+the starts of one page alone drift by a second from one minute to the next.
+
+Prints each start as it is measured, then per page the median, fastest and slowest.
+
+Usage: web_first_frames.py ROUNDS URL [URL ...]
+"""
+import os
+import shutil
+import statistics
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools",
+                                "devtools"))
+import cdp  # noqa: E402
+
+FIRST_FRAME = ('Module.velmoraFirstFrameAt'
+               ' - performance.getEntriesByType("navigation")[0].startTime')
+
+
+def first_frame(url):
+    profile = tempfile.mkdtemp(prefix="velmora-first-frame.")
+    cdp.launch(profile)
+    try:
+        cdp.navigate(url)
+        if not cdp.wait_for("window.Module && Module.velmoraFrames >= 1", 60):
+            return None
+        return cdp.evaluate(FIRST_FRAME)
+    finally:
+        cdp.close()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def main(rounds, urls):
+    starts = {url: [] for url in urls}
+    for round_number in range(rounds):
+        for url in urls:
+            ms = first_frame(url)
+            print("round %d  %-50s %s" % (round_number + 1, url,
+                                          "-" if ms is None else "%.0f ms" % ms), flush=True)
+            if ms is not None:
+                starts[url].append(ms)
+    print("%-50s %5s %7s %8s %8s" % ("page", "runs", "median", "fastest", "slowest"))
+    for url, ms in starts.items():
+        if ms:
+            print("%-50s %5d %7.0f %8.0f %8.0f" % (url, len(ms), statistics.median(ms), min(ms),
+                                                   max(ms)))
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    main(int(sys.argv[1]), sys.argv[2:])
