@@ -15,12 +15,18 @@
     document.getElementById(id).hidden = false;
   }
 
+  // The page's gradients and glows wait for the game's first frame (velmora-page.css).
+  function lightUp() {
+    root.classList.add('lit');
+  }
+
   function showNoWebGl() {
     if (stopped) return;
     stopped = true;
     loading.hidden = true;
     canvas.hidden = true;
     show('no-webgl');
+    lightUp();
   }
 
   // The file loader reports "Downloading data... (done/total)" while the pictures and music
@@ -141,7 +147,10 @@
       loading.hidden = true;
       canvas.focus({ preventScroll: true });
     },
-    onFirstFrame: keepSiteOffline,
+    onFirstFrame: function () {
+      lightUp();
+      keepSiteOffline();
+    },
     onGameEnded: endGame
   };
 

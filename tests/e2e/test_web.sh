@@ -30,6 +30,8 @@ close_window && wait_exit 10
 serve || { fail "a loopback server for the site"; finish; }
 start_browser "$T/profile"
 check "the page loads and the game presents frames" open_site site
+check "the page's neon lights up once the first frame is shown" holds_within 5 \
+    'document.documentElement.classList.contains("lit") && Module.velmoraFrames >= 1'
 web shot "$T/web-splash.png" >/dev/null
 # Left alone, the splash lasts five seconds from the game's first frame, however long the page
 # took to load: the ready screen is looked for as often as the browser allows (on a loaded
