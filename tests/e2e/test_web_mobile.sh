@@ -168,7 +168,8 @@ for device in "portrait phone 320 568 upright" "landscape phone 740 360 sideways
     check "$name: the pause button shows the pause overlay" \
         paused_like "$T/$kind-$what-paused.png" "$T/escape-paused.png"
     tap 320 115
-    check "$name: a tap on Resume game resumes" wait_screen ready 5
+    # The slide out is 20 frames, and each look at the screen can take a second under load.
+    check "$name: a tap on Resume game resumes" wait_screen ready 15
     # "Exit" acts as the finger comes down, and no frame follows to see it lifted.
     web touchon 0 '#pause-button' >/dev/null && after_frames 2 && web untouch 0 >/dev/null &&
         after_frames 25 && web touch 0 320 165 >/dev/null
