@@ -182,23 +182,6 @@ craft_x() {
 # printed_nothing: the game wrote nothing to stdout or stderr (else shows what it wrote).
 printed_nothing() { ! head -qc 300 "$E2E_TMP"/std{out,err} | grep '' >&2; }
 
-# half_period CHANNELS: the median number of samples between the first channel's swings from
-# well below zero to well above or back; "peak" then the loudest sample.
-half_period() {
-    od -An -v -t d2 -w2 "$AUDIO" | awk -v channels="$1" '
-        (NR - 1) % channels == 0 {
-            s = $1 + 0; a = s < 0 ? -s : s; if (a > peak) peak = a
-            now = s > 4000 ? 1 : s < -4000 ? -1 : side
-            if (now != side) { if (side) count[n - last]++; side = now; last = n }
-            n++
-        }
-        END {
-            for (k in count) total += count[k]
-            for (k = 0; k < 200; k++) if ((seen += count[k]) * 2 > total) break
-            print k, peak + 0
-        }'
-}
-
 loudest() { od -An -v -t d2 "$AUDIO" | tr -s ' -' '\n\n' | sort -n | tail -n 1; }  # of either sign
 
 holds_one_integer() {  # holds_one_integer FILE: digits, one line end, nothing else

@@ -152,9 +152,9 @@ TEST(MusicStream, TakesTheFirstSecondLongRunOfOneKind) {
     }
 }
 
-// Random bytes, real files cut anywhere or with random bytes inside, files of two formats
-// spliced, pictures and sound that are not MP3 at all: whatever is played decodes only to
-// frames of the stream's own format, in every loop.
+// Files of two formats spliced, damage inside a real file, pictures and sound that are not MP3
+// at all: whatever is played decodes only to frames of the stream's own format, in every loop.
+// Random bytes, cuts and damage anywhere are the music fuzzer's, run by CI.
 TEST(MusicStream, HostileFilesDecodeOnlyToTheStreamsFormat) {
     std::mt19937 random(20261207);
     auto noise = [&](size_t size) {
@@ -162,28 +162,13 @@ TEST(MusicStream, HostileFilesDecodeOnlyToTheStreamsFormat) {
         for (unsigned char& c : b) c = static_cast<unsigned char>(random());
         return b;
     };
-    std::vector<std::pair<std::string, Bytes>> files;
-    for (size_t size : {1u, 100u, 5000u, 60000u, 300000u})
-        files.push_back({"random " + std::to_string(size), noise(size)});
-    // Noise salted with headers, so that runs start and break inside it.
-    for (int i = 0; i < 20; ++i) {
-        Bytes b = noise(20000);
-        for (size_t at = random() % 500; at + 4 < b.size(); at += 17 + random() % 900)
-            b[at] = 0xFF, b[at + 1] = 0xE2 | (random() & 0x1D);
-        files.push_back({"salted noise " + std::to_string(i), b});
-    }
+    std::vector<std::pair<std::string, Bytes>> files = {{"random bytes", noise(60000)}};
     const Bytes tone = fixtureBytes("tone-44100-2.mp3"), low = fixtureBytes("tone-8000-1.mp3");
-    for (size_t cut = 1; cut < tone.size(); cut += 331)
-        files.push_back(
-            {"44.1 kHz cut at " + std::to_string(cut), Bytes(tone.begin(), tone.begin() + cut)});
-    for (size_t at = 0; at < tone.size(); at += 977) {
+    for (size_t at = 0; at < tone.size(); at += 4000) {
         Bytes b = tone;
         const Bytes junk = noise(1 + random() % 700);
         b.insert(b.begin() + at, junk.begin(), junk.end());
         files.push_back({"random bytes inside at " + std::to_string(at), b});
-        Bytes overwritten = tone;
-        for (size_t i = at; i < std::min(tone.size(), at + 300); ++i) overwritten[i] = random();
-        files.push_back({"random bytes over it at " + std::to_string(at), overwritten});
     }
     files.push_back({"44.1 kHz then 8 kHz", join({tone, low})});
     files.push_back({"8 kHz then 44.1 kHz", join({low, tone})});
