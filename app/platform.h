@@ -68,11 +68,11 @@ void finishMeshDraws();
 
 struct MusicStream;
 
-// Runs start, which opens the sound and starts the music: at once on the desktop, as the last
-// step of start-up; in the browser once the first frame is on screen. The page's sound is
-// heard only after the player's first gesture, while opening it and decoding the music there
-// take the cores that the first frame waits for.
-void startMusicWhenHeard(void (*start)());
+// Runs start(path), which opens the sound and plays the music file at path: on the desktop at
+// once, as the last step of start-up. The browser shows the first frame first, then downloads
+// the file (the site's largest, not needed for that frame) and runs start once it has arrived
+// or failed to: its sound is heard only after the player's first gesture anyway.
+void startMusicWhenHeard(const char* path, void (*start)(const char* path));
 
 // The mixer's handle for the music file at path, or null where it cannot be played safely. The
 // desktop's decoder reads the prepared stream alone, and only when the open audio device takes

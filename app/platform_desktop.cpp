@@ -194,7 +194,7 @@ static bool deviceTakes(MusicFormat music) {
            channels == music.channels && format == AUDIO_S16;
 }
 
-void startMusicWhenHeard(void (*start)()) { start(); }
+void startMusicWhenHeard(const char* path, void (*start)(const char*)) { start(path); }
 
 Mix_Music* loadMusic(const char*, const MusicStream& stream) {
     if (stream.format.sampleRate == 0 || !deviceTakes(stream.format)) return nullptr;

@@ -75,14 +75,26 @@ static void endGame() {
     announceGameEnded();
 }
 
-static void (*musicStart)();
+static const char* musicPath;
+static void (*musicStart)(const char*);
 
-void startMusicWhenHeard(void (*start)()) { musicStart = start; }
+void startMusicWhenHeard(const char* path, void (*start)(const char*)) {
+    musicPath = path;
+    musicStart = start;
+}
+
+// The file arrives beside the page under the same name, into the game's own files; one that
+// cannot be fetched is started all the same and stays silent, as a missing file does.
+static void musicArrived(const char* path) { musicStart(path); }
+
+static void downloadMusic() {
+    emscripten_async_wget(musicPath, musicPath, musicArrived, musicArrived);
+}
 
 static void runDueFrame() {
-    if (clockStartMs >= 0.0 && musicStart != nullptr) {
-        musicStart();
-        musicStart = nullptr;
+    if (clockStartMs >= 0.0 && musicPath != nullptr) {
+        downloadMusic();
+        musicPath = nullptr;
     }
     if (clockStartMs >= 0.0 && !savedScoreInPlace()) return;
     if (!frameDue()) return;

@@ -59,5 +59,5 @@ void loadGameAssets() {
     prepareMeshTexCoords();
     buildGlyphTable();
     // Without a device, or without the file, the handle stays null and nothing plays.
-    startMusicWhenHeard([] { startMusic(musicFileName); });
+    startMusicWhenHeard(musicFileName, startMusic);
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the browser version into OUTDIR: index.html and the files it loads (velmora.js,
-# velmora.wasm, velmora.data with the Media and settings.ini, the page's scripts, style and
-# icons, the media credits), the web app manifest and the service worker that keeps all of them
+# velmora.wasm, velmora.data with the pictures and settings.ini, Media/music.mp3 fetched after
+# the first frame, the page's scripts, style and icons, the media credits), the web app manifest and the service worker that keeps all of them
 # for offline play.
 # Any static web host can serve that folder. Needs emscripten (scripts/install-deps.sh --web);
 # compiles in build-web/ beside this script's folder.
@@ -37,6 +37,8 @@ cp "$here/web/index.html" "$here/web/velmora-page.js" "$here/web/velmora-touch.j
 cp "$here/packaging/icons/velmora-64.png" "$out/velmora-icon.png"
 cp "$here/web/icons/velmora-192.png" "$here/web/icons/velmora-512.png" "$out/"
 cp "$here/Media/CREDITS" "$out/CREDITS.txt"
+mkdir -p "$out/Media"
+cp "$here/Media/music.mp3" "$out/Media/"
 
 # The service worker names its cache after the build: a digest of every file it keeps.
 rm -f "$out/velmora-sw.js"

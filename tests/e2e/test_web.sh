@@ -129,13 +129,13 @@ check "Play again starts the game anew" holds_within 60 "!($ENDED) && Module.vel
 check "nothing thrown, nothing on the console as an error" clean
 stop_browser
 
-# Broken Media in the site, packed in its data file: every picture and the music missing (their
-# names changed in the package's index) or corrupt (all but their first 64 bytes zeroed). The
-# game runs on, with texture 0 and in silence. The index is JSON as emscripten 3.1.6 writes it;
+# Broken Media in the site: every picture, packed in its data file, and the music, a file beside
+# it, missing (the pictures' names changed in the package's index) or corrupt (all but their
+# first 64 bytes zeroed). The game runs on, with texture 0 and in silence. The index is JSON as emscripten 3.1.6 writes it;
 # later ones minify it with the rest of the script, keys unquoted ({filename:"/Media/...",...}).
 break_media() {  # break_media SITE missing|corrupt: prints the files broken
     python3 - "$@" <<'EOF'
-import glob, json, re, sys
+import glob, json, os, re, sys
 site, how = sys.argv[1], sys.argv[2]
 ENTRY = r'\{\s*"?filename"?\s*:\s*"[^"]*"[^{}]*\}'
 script = next(f for f in glob.glob(site + "/*.js") if re.search(ENTRY, open(f).read()))
@@ -151,6 +151,15 @@ for entry in re.findall(ENTRY, text):
     print(how, item["filename"])
 open(script, "w").write(text)
 open(glob.glob(site + "/*.data")[0], "wb").write(data)
+music = site + "/Media/music.mp3"
+if how == "missing":
+    os.remove(music)
+else:
+    size = os.path.getsize(music)
+    with open(music, "r+b") as file:
+        file.seek(64)
+        file.write(bytes(size - 64))
+print(how, music)
 EOF
 }
 start_browser "$T/profile-broken"
