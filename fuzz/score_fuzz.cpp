@@ -7,14 +7,17 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "fuzz/scratch_folder.h"
 #include "game/game_record.h"
 #include "game/score.h"
+#include "tests/unit/scratch_folder.h"
 
 constexpr int untouched = 424242;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    enterScratchFolder(scoreFileName);
+    // The file is read from the working folder, as the game reads it: a private one keeps
+    // parallel runs apart.
+    static const std::filesystem::path folder = enterScratchFolder("velmora-fuzz.");
+    std::atexit([] { leaveScratchFolder(folder); });
     return 0;
 }
 

@@ -12,13 +12,16 @@
 #include <vector>
 
 #include "app/settings.h"
-#include "fuzz/scratch_folder.h"
+#include "tests/unit/scratch_folder.h"
 
 static const char* const keys[] = {"screenw",    "screenh",      "screenbpp", "fullscreen",
                                    "showcursor", "antialiasing", "mipmapping"};
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    enterScratchFolder("settings.ini");
+    // The file is read from the working folder, as the game reads it: a private one keeps
+    // parallel runs apart.
+    static const std::filesystem::path folder = enterScratchFolder("velmora-fuzz.");
+    std::atexit([] { leaveScratchFolder(folder); });
     return 0;
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Whatever lies in the player's folder, the game starts (or ends with status 3 for a size the
-# display refuses), presents frames, closes with status 0, prints nothing and keeps the high
-# score written before. Each Media file missing in turn, then all at once cut short, random,
+# Whatever lies in the player's folder, the game starts, presents frames, closes with status 0,
+# prints nothing and keeps the high score written before (sizes the display refuses are
+# test_display.sh's). Each Media file missing in turn and the folder, then all at once cut short, random,
 # directories, paletted, 16-bit and 8192 x 8192 pictures; settings.ini and the score file junk,
 # huge, directories or unreadable; a read-only folder.
 source "$(dirname "$0")/lib.sh"
@@ -30,7 +30,7 @@ fresh() {  # Media, the settings and a high score from an earlier session, reada
 spoil() {  # spoil KIND FILES...: each file missing, cut in half, a directory or $BAD/KIND
     for file in "${@:2}"; do
         case $1 in
-            missing) rm "$WORKDIR/$file" ;;
+            missing) rm -r "$WORKDIR/$file" ;;
             cut) truncate -s $(($(stat -c %s "$WORKDIR/$file") / 2)) "$WORKDIR/$file" ;;
             directory) rm "$WORKDIR/$file" && mkdir "$WORKDIR/$file" ;;
             *) cp "$BAD/$1" "$WORKDIR/$file" ;;
@@ -59,7 +59,7 @@ try() {  # try CASE: in the prepared folder the game plays, and the score file s
     wait_exit 0 || true  # a game that failed to end must not share the next case's screen
 }
 
-for file in $MEDIA; do fresh; spoil missing "$file"; try "$file missing"; done
+for file in $MEDIA Media; do fresh; spoil missing "$file"; try "$file missing"; done
 for kind in cut random directory paletted 16bit huge; do
     fresh; spoil $kind $MEDIA; try "all Media: $kind"
 done
@@ -67,17 +67,11 @@ done
 fresh; spoil bomb Media/hudtexture.png Media/dashboard.png; try "60000 x 60000 pixel pictures"
 for kind in random 10mb directory; do fresh; spoil $kind settings.ini; try "settings: $kind"; done
 fresh; chmod 000 "$WORKDIR/settings.ini"; GAME_USER=$PLAYER try "settings.ini unreadable"
-fresh; echo screenw=-640 >>"$WORKDIR/settings.ini"; start_game; CASES=$((CASES + 1))
-check "settings.ini with a negative width: status 3, quietly, the score kept" eval \
-    'wait_exit && [ $GAME_STATUS = 3 ] && printed_nothing && grep -qx 4321 "$WORKDIR"/*.score'
 
 fresh; spoil directory velmora.score; CRASH=1 try "velmora.score a directory, through a crash"
 check "  and no temporary file is left" [ ! -e "$WORKDIR/velmora.score.tmp" ]
 fresh; chmod 000 "$WORKDIR/velmora.score"; GAME_USER=$PLAYER try "velmora.score unreadable"
 for kind in digits random; do fresh; spoil $kind velmora.score; try "velmora.score: $kind"; done
-for number in -5 2147483648; do
-    fresh; echo $number >"$WORKDIR/velmora.score"; try "velmora.score holding $number"
-done
 fresh; echo 0 >"$WORKDIR/velmora.score"; chmod 555 "$WORKDIR"  # a run beats 0 but cannot save
 CRASH=1 GAME_USER=$PLAYER try "a read-only working directory"
 chmod 755 "$WORKDIR"

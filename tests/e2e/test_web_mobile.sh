@@ -16,9 +16,8 @@ build_site "$WWW/site" || { fail "scripts/build-web.sh builds the site"; finish;
 serve || { fail "a loopback server for the site"; finish; }
 start_browser "$T/profile"
 
-# Fingers, by canvas pixel: down for two of the game's frames and lifted, or held for COUNT.
+# A finger, by canvas pixel: down for two of the game's frames and lifted.
 tap() { web touch 0 "$1" "$2" >/dev/null && after_frames 2 && web untouch 0 >/dev/null; }
-hold() { web touch 0 "$1" "$2" >/dev/null && after_frames "$3" && web untouch 0 >/dev/null; }
 double_tap() {  # double_tap X Y: in viewport pixels, two quick taps
     local i
     for i in 1 2; do web touchat 5 "$1" "$2" >/dev/null && web untouch 5 >/dev/null; done

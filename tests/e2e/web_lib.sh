@@ -85,9 +85,9 @@ high_line() { convert "$1" -crop 120x17+132+404 +repage "$2"; }  # the high scor
 # alike NAME [rectangles...]: the desktop's and the browser's pictures NAME agree.
 alike() { alike_pictures "$T/desk-$1.png" "$T/web-$1.png" "$SHOTS/$1-desktop-browser.png" "$@"; }
 
-# Reads and overwrites the stored high score wherever the page keeps it: any IndexedDB entry
-# whose key ends in velmora.score (the compiler's file system keeps file contents there), or a
-# local storage key naming it. It gives null when none is stored.
+# Reads and overwrites the stored high score: any IndexedDB entry whose key ends in
+# velmora.score (the compiler's file system keeps file contents there). It gives null when none
+# is stored.
 STORE_JS='(async (replacement) => {
   const done = (q) => new Promise((ok, no) => {
     q.onsuccess = () => ok(q.result);
@@ -109,13 +109,6 @@ STORE_JS='(async (replacement) => {
       }
     }
     db.close();
-  }
-  for (let i = 0; i < localStorage.length; i++) {
-    const key = localStorage.key(i);
-    if (!key.includes("velmora.score")) continue;
-    const value = localStorage.getItem(key);
-    if (replacement !== null) localStorage.setItem(key, replacement);
-    return value;
   }
   return null;
 })'

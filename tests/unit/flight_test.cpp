@@ -107,8 +107,6 @@ static int inwardTriangles(const Mesh& mesh, float centreY) {
 }
 
 TEST(Meshes, PillarAndCraftBeginWithTheirGivenTrianglesAndAreWoundOutward) {
-    ASSERT_EQ(obstacleMesh.vertexCount, 72);
-    ASSERT_EQ(craftMesh.vertexCount, 960);
     EXPECT_EQ(inwardTriangles(obstacleMesh, 2.5f), 0);
     EXPECT_EQ(inwardTriangles(craftMesh, 0.00059f), 0);
     const float pillar[] = {1.16572f, 5, 0, 0, 5, 0, 0.82429f, 5, 0.82429f};  // top slice

@@ -271,9 +271,4 @@ TEST(MusicStream, HostileFilesThroughTheRealMixer) {
     std::remove(path.c_str());
 }
 
-TEST(MusicStream, StoppingWithoutSoundDoesNothing) {
-    stopMusic();
-    EXPECT_EQ(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
-}
-
 }  // namespace

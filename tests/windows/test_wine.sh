@@ -146,7 +146,6 @@ SCORE=$GAME_DIR/velmora.score
 score_holds() { grep -qxE -- "-?[0-9]+"$'\r' "$SCORE" && [ "$(wc -l <"$SCORE")" = 1 ]; }
 check "the score file holds one integer and a Windows line end: $(od -An -c "$SCORE" | xargs)" \
     score_holds
-check "no temporary score file is left" [ ! -e "$GAME_DIR/velmora.score.tmp" ]
 close_window
 check "closing the window ends the game with status 0" eval 'wait_exit 15 && [ $GAME_STATUS = 0 ]'
 
@@ -167,12 +166,6 @@ close_window && wait_exit 15 || true
 
 # ---- settings, bad files, statuses ----
 
-fresh "screenw=800" "screenh=600"
-start_wine
-check "settings with Windows line ends open an 800 x 600 window" \
-    eval 'wait_wine_window && [ "$(size_of)" = 800x600 ]'
-close_window && wait_exit 15 || true
-
 fresh "screenw=-640" "screenh=480"
 start_wine
 check "a size the display refuses ends the game with status 3" \
@@ -182,7 +175,6 @@ DISPLAY=:9999 start_wine
 check "no display ends the game with status 1" eval 'wait_exit 30 && [ $GAME_STATUS = 1 ]'
 
 head -c 65536 /dev/urandom >"$T/random"
-convert -size 64x64 gradient:red-blue -type Palette PNG8:"$T/paletted"
 MEDIA="Media/splashscreen.png Media/hudtexture.png Media/meshtexture.png Media/dashboard.png"
 spoil() {  # spoil KIND FILES...
     for file in "${@:2}"; do
@@ -210,12 +202,10 @@ bad() { fresh && printf '4321\r\n' >"$SCORE" && spoil "$@"; }
 bad missing Media && try "without a Media folder"
 bad cut $MEDIA Media/music.mp3 && try "all Media cut short"
 bad random $MEDIA Media/music.mp3 && try "all Media random"
-bad paletted $MEDIA && try "all pictures paletted"
 bad random settings.ini && try "settings.ini random"
 bad directory settings.ini && try "settings.ini a directory"
 bad random velmora.score && try "velmora.score random"
 bad directory velmora.score && try "velmora.score a directory"
-check "  and no temporary score file is left" [ ! -e "$GAME_DIR/velmora.score.tmp" ]
 
 # ---- the installer ----
 
