@@ -68,7 +68,10 @@ start_game() {
     fi
     [ ! -e "$SWAPCOUNT_LIB" ] || install -m 666 /dev/null "$SWAPS"
     install -m 666 /dev/null "$AUDIO"
-    (cd "$WORKDIR" && exec "${as[@]}" env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO" \
+    # A shell without job control starts what it runs in the background with SIGINT ignored, and
+    # SDL leaves an ignored SIGINT so: the game gets it as from a terminal, where Ctrl-C ends it.
+    (cd "$WORKDIR" && exec "${as[@]}" env --default-signal=INT SDL_AUDIODRIVER=disk \
+        SDL_DISKAUDIOFILE="$AUDIO" \
         env "$@" LD_PRELOAD="$preload" "${count[@]}" "$game" >"$E2E_TMP/stdout" \
         2>"$E2E_TMP/stderr") &
     GAME_PID=$! GAME_STATUS=
@@ -170,6 +173,16 @@ screen_of() {
         print off[0] || off[1] ? "splash" : off[2] || off[3] || off[4] ? "run" : "ready" }'
 }
 
+# shows splash|ready|run: the screen now (the suite's shot, kept as $E2E_TMP/now.png) is that.
+shot() { screenshot "$1"; }  # the browser's suites take the page's canvas instead
+shows() { shot "$E2E_TMP/now.png" && [ "$(screen_of "$E2E_TMP/now.png")" = "$1" ]; }
+wait_screen() {  # wait_screen splash|ready|run SECONDS: while the game started here runs
+    local end=$((SECONDS + $2))
+    until shows "$1"; do
+        ((SECONDS < end)) && { [ -z "$GAME_PID" ] || kill -0 "$GAME_PID" 2>/dev/null; } || return 1
+    done
+}
+
 # craft_x SHOT: the mean column of what is drawn in the craft's rows (300-395), between the
 # score panel and the pointer: the craft's place on a 640 x 480 screen, or -1.
 craft_x() {
@@ -179,6 +192,22 @@ craft_x() {
             END { print t ? int(s / t) + 89 : -1 }'
 }
 
+# steers NAME WAY HOLD...: from a run's start (the suite's start_run), the command HOLD (a steer
+# held and let go) moves the craft's picture WAY (1 right, -1 left) by 10 columns or more
+# between the suite's shots. A try that a crash spoils, or a pillar passing through the craft's
+# rows pulls aside, is made again: a craft that truly steers the wrong way fails every time.
+steers() {
+    local try x0 x1
+    for try in 1 2 3; do
+        start_run && shot "$E2E_TMP/s0.png" && "${@:3}" && shot "$E2E_TMP/s1.png" || continue
+        [ "$(screen_of "$E2E_TMP/s0.png")$(screen_of "$E2E_TMP/s1.png")" = runrun ] || continue
+        x0=$(craft_x "$E2E_TMP/s0.png") x1=$(craft_x "$E2E_TMP/s1.png")
+        echo "    $1: craft from column $x0 to $x1"
+        (((x1 - x0) * $2 >= 10)) && return
+    done
+    return 1
+}
+
 # printed_nothing: the game wrote nothing to stdout or stderr (else shows what it wrote).
 printed_nothing() { ! head -qc 300 "$E2E_TMP"/std{out,err} | grep '' >&2; }
 
@@ -186,4 +215,19 @@ loudest() { od -An -v -t d2 "$AUDIO" | tr -s ' -' '\n\n' | sort -n | tail -n 1; 
 
 holds_one_integer() {  # holds_one_integer FILE: digits, one line end, nothing else
     grep -qxE -- '-?[0-9]+' "$1" && [ "$(wc -l <"$1")" = 1 ] && [ -z "$(tail -c 1 "$1")" ]
+}
+
+# spoil KIND FILES...: each of FILES, in $PLAYER_DIR, missing, cut in half, a directory or a copy
+# of $BAD/KIND.
+spoil() {
+    local file
+    for file in "${@:2}"; do
+        file=${PLAYER_DIR:?}/$file
+        case $1 in
+            missing) rm -r "$file" ;;
+            cut) truncate -s $(($(stat -c %s "$file") / 2)) "$file" ;;
+            directory) rm "$file" && mkdir "$file" ;;
+            *) cp "$BAD/$1" "$file" ;;
+        esac
+    done
 }

@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Whatever lies in the player's folder, the game starts, presents frames, closes with status 0,
 # prints nothing and keeps the high score written before (sizes the display refuses are
-# test_display.sh's). Each Media file missing in turn and the folder, then all at once cut short, random,
-# directories, paletted, 16-bit and 8192 x 8192 pictures; settings.ini and the score file junk,
-# huge, directories or unreadable; a read-only folder.
+# test_display.sh's). Each Media file missing in turn and the folder, then all at once cut
+# short, random, directories, paletted, 16-bit and 8192 x 8192 pictures; settings.ini and the
+# score file junk, huge, directories or unreadable; a read-only folder.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 CASES=0 SETTINGS=$'screenw=640\nscreenh=480\nmipmapping=1'  # mesh texture mipmaps built too
 MEDIA=$(printf 'Media/%s ' splashscreen.png hudtexture.png meshtexture.png dashboard.png music.mp3)
 PLAYER=$([ "$(id -u)" -ne 0 ] || echo 65534)  # for whom mode 000 is unreadable, unlike root
 
-BAD=$E2E_TMP  # the broken files, made once
+BAD=$E2E_TMP PLAYER_DIR=$WORKDIR  # the broken files, made once, for the player's folder
 head -c 65536 /dev/urandom >"$BAD/random"
 convert -size 64x64 gradient:red-blue -type Palette PNG8:"$BAD/paletted"
 convert -size 64x64 gradient:red-blue -depth 16 PNG64:"$BAD/16bit"
@@ -26,16 +26,6 @@ truncate -s 10485760 "$BAD/10mb"
 fresh() {  # Media, the settings and a high score from an earlier session, readable by the player
     rm -rf "$WORKDIR" && make_workdir "$SETTINGS" && echo 4321 >"$WORKDIR/velmora.score"
     chmod -R a+rX "$WORKDIR"
-}
-spoil() {  # spoil KIND FILES...: each file missing, cut in half, a directory or $BAD/KIND
-    for file in "${@:2}"; do
-        case $1 in
-            missing) rm -r "$WORKDIR/$file" ;;
-            cut) truncate -s $(($(stat -c %s "$WORKDIR/$file") / 2)) "$WORKDIR/$file" ;;
-            directory) rm "$WORKDIR/$file" && mkdir "$WORKDIR/$file" ;;
-            *) cp "$BAD/$1" "$WORKDIR/$file" ;;
-        esac
-    done
 }
 why() { echo "  $*" >&2 && return 1; }
 score() { od -An -c "$WORKDIR/velmora.score" 2>&1 || true; }  # a directory reads as an error

@@ -6,23 +6,8 @@
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 make_workdir
-SHOT=$E2E_TMP/shot.png SCORE=$WORKDIR/velmora.score
+SCORE=$WORKDIR/velmora.score
 
-# The ready screen's colours, read from the HUD picture so that any artwork with the required
-# layout passes: the strip stretched over the window, the score panel's frame and its inside.
-HUD=$VELMORA_SOURCE_DIR/Media/hudtexture.png
-BACKGROUND=$(pixel "$HUD" 25 294) BORDER=$(pixel "$HUD" 502 492) FILL=$(pixel "$HUD" 502 72)
-looks() {  # looks X Y "R G B": that pixel of the screenshot, each channel within 2
-    local a=($(pixel "$SHOT" "$1" "$2")) b=($3) i
-    for i in 0 1 2; do ((a[i] - b[i] <= 2 && b[i] - a[i] <= 2)) || return 1; done
-}
-panel() { looks 9 430 "$BORDER" && looks 15 445 "$FILL"; }
-# The corners and the top of the window show the logo's background, the panel its frame.
-ready() { looks 5 5 "$BACKGROUND" && looks 635 5 "$BACKGROUND" && looks 320 30 "$BACKGROUND"; }
-shows() {  # shows splash|ready|run
-    screenshot "$SHOT" || return 1
-    case $1 in splash) ! panel ;; ready) ready && panel ;; run) ! ready && panel ;; esac
-}
 wait_ready() { for ((i = $1 * 4; i > 0; i--)); do shows ready && return || sleep .25; done; false; }
 click_away() { click_at 320 240 && xdotool mousemove 1200 1000 sleep 0.5; }  # off the pictures
 

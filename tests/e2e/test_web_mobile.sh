@@ -77,26 +77,12 @@ paused_like() {
 }
 ENDED='getComputedStyle(document.getElementById("game-ended")).display != "none"'
 
-# steers NAME X Y WAY: from a run's start, a finger held 20 frames at canvas pixel (X, Y)
-# (or on the element X when it is a selector) moves the craft's picture WAY (1 right, -1 left)
-# by 10 columns or more. The run is started with the mouse: a tap would steer it already, and
-# the chase camera, catching up, moves the craft's picture against the way it steers. A run
-# that crashes meanwhile is tried again.
-steers() {
-    local try x0 x1 hold_on=(touch 0 "$2" "$3")
-    [[ $2 == \#* ]] && hold_on=(touchon 0 "$2")
-    for try in 1 2 3; do
-        wait_screen ready 30 && click 320 240 && wait_screen run 5 || continue
-        web shot "$T/s0.png" >/dev/null && web "${hold_on[@]}" >/dev/null && after_frames 20 &&
-            web untouch 0 >/dev/null && web shot "$T/s1.png" >/dev/null || continue
-        [ "$(screen_of "$T/s0.png")$(screen_of "$T/s1.png")" = runrun ] || continue
-        x0=$(craft_x "$T/s0.png") x1=$(craft_x "$T/s1.png")
-        echo "    $1: craft from column $x0 to $x1"
-        # A pillar passing through the craft's rows can pull the measure aside: tried again,
-        # a craft that truly steers the wrong way fails every time.
-        (((x1 - x0) * $4 >= 10)) && return
-    done
-    return 1
+# finger_held X Y, or finger_held SELECTOR: a finger held 20 frames at canvas pixel (X, Y) or on
+# the element. Runs are started with the mouse (start_run): a tap would steer them already, and
+# the chase camera, catching up, moves the craft's picture against the way it steers.
+finger_held() {
+    if [[ $1 == \#* ]]; then web touchon 0 "$1"; else web touch 0 "$1" "$2"; fi >/dev/null &&
+        after_frames 20 && web untouch 0 >/dev/null
 }
 
 # Left alone the splash gives way five seconds after the game's first frame: the ready screen
@@ -129,11 +115,13 @@ for device in "portrait phone 320 568 upright" "landscape phone 740 360 sideways
 
     check "$name: a tap leaves the splash" tap_leaves_splash
     [ "$kind" = landscape ] && check "$name: the music sounds after the first tap" sounds loud 1000
-    check "$name: holding the right half steers right" steers "right half" 560 240 1
-    check "$name: holding the left half steers left" steers "left half" 80 240 -1
+    check "$name: holding the right half steers right" steers "right half" 1 finger_held 560 240
+    check "$name: holding the left half steers left" steers "left half" -1 finger_held 80 240
     if [ "$way" = upright ]; then
-        check "$name: holding the right pad steers right" steers "right pad" '#steer-right' - 1
-        check "$name: holding the left pad steers left" steers "left pad" '#steer-left' - -1
+        check "$name: holding the right pad steers right" \
+            steers "right pad" 1 finger_held '#steer-right'
+        check "$name: holding the left pad steers left" \
+            steers "left pad" -1 finger_held '#steer-left'
     fi
 
     # Two fingers: the first holds right, a second comes on the left and goes.

@@ -75,11 +75,8 @@ click() {
 
 # A canvas scaled on a phone's page blends the score panel's thin frame.
 SCREEN_FRAME_TOLERANCE=60
-shows() { web shot "$T/now.png" >/dev/null && [ "$(screen_of "$T/now.png")" = "$1" ]; }
-wait_screen() {  # wait_screen splash|ready|run SECONDS
-    local end=$((SECONDS + $2))
-    until shows "$1"; do ((SECONDS < end)) || return 1; done
-}
+shot() { web shot "$1" >/dev/null; }
+start_run() { wait_screen ready 30 && click 320 240 && wait_screen run 5; }
 high_line() { convert "$1" -crop 120x17+132+404 +repage "$2"; }  # the high score's digits
 
 # alike NAME [rectangles...]: the desktop's and the browser's pictures NAME agree.
