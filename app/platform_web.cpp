@@ -83,17 +83,11 @@ void startMusicWhenHeard(const char* path, void (*start)(const char*)) {
     musicStart = start;
 }
 
-// The file arrives beside the page under the same name, into the game's own files; one that
-// cannot be fetched is started all the same and stays silent, as a missing file does.
-static void musicArrived(const char* path) { musicStart(path); }
-
-static void downloadMusic() {
-    emscripten_async_wget(musicPath, musicPath, musicArrived, musicArrived);
-}
-
 static void runDueFrame() {
+    // The file comes from beside the page, under the same name, into the game's own files; one
+    // that cannot be fetched is started all the same and stays silent, as a missing file does.
     if (clockStartMs >= 0.0 && musicPath != nullptr) {
-        downloadMusic();
+        emscripten_async_wget(musicPath, musicPath, musicStart, musicStart);
         musicPath = nullptr;
     }
     if (clockStartMs >= 0.0 && !savedScoreInPlace()) return;

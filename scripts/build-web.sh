@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the browser version into OUTDIR: index.html and the files it loads (velmora.js,
 # velmora.wasm, velmora.data with the pictures and settings.ini, Media/music.mp3 fetched after
-# the first frame, the page's scripts, style and icons, the media credits), the web app manifest and the service worker that keeps all of them
-# for offline play.
+# the first frame, the page's scripts, style and icons, the media credits), the web app
+# manifest and the service worker that keeps all of them for offline play.
 # Any static web host can serve that folder. Needs emscripten (scripts/install-deps.sh --web);
 # compiles in build-web/ beside this script's folder.
 set -euo pipefail
