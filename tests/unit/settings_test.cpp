@@ -34,7 +34,12 @@ TEST_F(SettingsFile, ValuesAreReadAsTheFileFormatSays) {
         {"x=nan", 0.0f},
         {"x=inf", 0.0f},
         {"x=0x10", 0.0f},
-        {"x=1e39", INFINITY}};
+        {"x=1e39", INFINITY},
+        {"x=\t\t+.5e1x", 5.0f},  // leading tabs, a sign, a bare fraction, an exponent
+        {"x=1e", 1.0f},
+        {"x=-.", 0.0f},
+        // A NUL ends its row's text, the last row counts, and a CR within a row ends its number.
+        {std::string("x=3\0x=2\nx=4\rx=5", 15), 4.0f}};
     for (const auto& [text, value] : rows) {
         write(text);
         loadSettingsFile();
