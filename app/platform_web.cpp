@@ -5,6 +5,7 @@
 
 #include "app/platform.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include <GL/glext.h>
@@ -233,12 +234,27 @@ int gameKeySymbol(int eventSymbol) {
 
 constexpr int rgbaBytes = 4;
 
+// A picture the browser decoded while the game loaded (platform_web.js): its pixels, red first,
+// in memory the caller frees; null when it was not decoded there.
+EM_JS(unsigned char*, takeBrowserDecodedPicture, (const char* path, int* width, int* height), {
+    var picture = velmoraTakeDecodedPicture(UTF8ToString(path));
+    if (!picture) return 0;
+    var pixels = _malloc(picture.pixels.length);
+    if (!pixels) return 0;
+    HEAPU8.set(picture.pixels, pixels);
+    HEAP32[width >> 2] = picture.width;
+    HEAP32[height >> 2] = picture.height;
+    return pixels;
+});
+
 // Decoded here rather than by IMG_Load: the browser's SDL keeps a loaded picture in a canvas,
 // through which alpha loses precision and from which nothing can be blitted in WebGL mode. The
 // surface made here keeps its pixels in ordinary memory, red first.
 SDL_Surface* decodeImage(const char* path) {
     int width = 0, height = 0, channels = 0;
-    unsigned char* pixels = stbi_load(path, &width, &height, &channels, rgbaBytes);
+    unsigned char* pixels = takeBrowserDecodedPicture(path, &width, &height);
+    const bool decodedByBrowser = pixels != nullptr;
+    if (!decodedByBrowser) pixels = stbi_load(path, &width, &height, &channels, rgbaBytes);
     if (pixels == nullptr) return nullptr;
     SDL_Surface* image = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, 0x000000FF,
                                               0x0000FF00, 0x00FF0000, 0xFF000000);
@@ -246,7 +262,10 @@ SDL_Surface* decodeImage(const char* path) {
         for (int row = 0; row < height; ++row)
             std::memcpy(static_cast<Uint8*>(image->pixels) + row * image->pitch,
                         pixels + row * width * rgbaBytes, width * rgbaBytes);
-    stbi_image_free(pixels);
+    if (decodedByBrowser)
+        std::free(pixels);
+    else
+        stbi_image_free(pixels);
     return image;
 }
 
@@ -276,6 +295,8 @@ constexpr int batchPillars = 256;  // steady play keeps about 176 alive
 constexpr int batchVertexCapacity = batchPillars * pillarVertices + craftVertices;
 
 static float batchVertices[batchVertexCapacity * batchVertexFloats];
+static_assert(sizeof batchVertices <= GL_TEMP_BUFFER_BYTES,
+              "the GL layer copies a whole batch into one of its scratch buffers");
 static int batchVertexCount;
 
 static void appendMovedMesh(const Mesh& mesh, float x, float y, float z) {

@@ -46,9 +46,20 @@ check "the splash lasts about five seconds from the game's first frame" \
 check "the splash shows first" [ "$(screen_of "$T/web-splash.png")" = splash ]
 check "the splash looks as on the desktop" alike splash
 check "no sound before any gesture" sounds silent 1000
+web move 600 300 >/dev/null && after_frames 3 && web shot "$T/web-ready-browser.png" >/dev/null
+# The browser decodes every packed picture itself (the game's own decoder is the fallback).
+DECODES='Promise.all(FS.readdir("/Media").filter((name) => name.endsWith(".png")).map((name) =>
+    velmoraDecodePicture(FS.readFile("/Media/" + name), name).then(() =>
+        velmoraDecodedPictures[name].pixels.length == velmoraDecodedPictures[name].width *
+            velmoraDecodedPictures[name].height * 4))).then((sized) => sized.join())'
+check "the browser decodes each picture of the site itself" \
+    eval '[ "$(web eval "$DECODES")" = "\"true,true,true,true\"" ]'
 
 # Reloaded, A at once: it leaves the splash (no click on the canvas first) and starts the music.
-web reload >/dev/null && wait_frames_web 2 90 && press a
+# From here on the game decodes its pictures itself, and they must come out the same.
+web onload 'delete window.ImageDecoder' >/dev/null
+web reload >/dev/null && wait_frames_web 2 90 && web shot "$T/web-splash-own.png" >/dev/null &&
+    press a
 for ((i = 0; i < 50; i++)); do shows ready && break; done
 ready_at=$(since_first) && echo "    ready $ready_at ms after the first frame"
 check "A leaves the splash, without a click on the canvas first" \
@@ -58,6 +69,9 @@ check "the system cursor is hidden over the canvas" holds_within 1 \
     'getComputedStyle(document.getElementById("canvas")).cursor == "none"'
 web move 600 300 >/dev/null && after_frames 3 && web shot "$T/web-ready.png" >/dev/null
 check "the ready screen with its score panel looks as on the desktop" alike ready
+check "the splash and the ready screen are the same, pixel for pixel, whoever decoded them" \
+    eval 'same "$T/web-splash.png" "$T/web-splash-own.png" &&
+        same "$T/web-ready-browser.png" "$T/web-ready.png"'
 high_line "$T/web-ready.png" "$T/high-0.png"
 press Escape && after_frames 25 && web shot "$T/web-pause.png" >/dev/null
 # The date and time end at column 620 on the top panel's text rows.

@@ -8,6 +8,7 @@ with one line on stdout, "ok JSON" or "error TEXT", so that a shell script can d
 
     open URL              load a page, return once its load event has fired
     reload                the same page again
+    onload JS             JavaScript run before each page's own, from the next page on
     eval JS               the value of a JavaScript expression (promises awaited)
     wait SECONDS JS       until the expression is truthy: true, or false past the time
     shot FILE             the canvas as the player sees it, a PNG at the canvas's own size
@@ -432,6 +433,7 @@ def press(selector, hold=0.1):
 COMMANDS = {
     "open": lambda rest: navigate(rest.strip()),
     "reload": lambda rest: reload(),
+    "onload": lambda rest: send("Page.addScriptToEvaluateOnNewDocument", {"source": rest}),
     "eval": lambda rest: evaluate(rest),
     "wait": lambda rest: wait_for(rest.split(None, 1)[1], float(rest.split(None, 1)[0])),
     "shot": lambda rest: screenshot(rest.strip()),
