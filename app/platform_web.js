@@ -106,7 +106,7 @@ function velmoraPlainPicture(bytes) {
 
 function velmoraPixelsOf(frame, width, height) {
     var format = frame.format;
-    if (['RGBA', 'RGBX', 'BGRA', 'BGRX'].indexOf(format) < 0) throw new Error(format);
+    if (['RGBA', 'RGBX', 'BGRA', 'BGRX'].indexOf(format) < 0) return Promise.reject(format);
     var pixels = new Uint8Array(width * height * 4);
     return frame.copyTo(pixels, { layout: [{ offset: 0, stride: width * 4 }] }).then(function () {
         var blueFirst = format[0] == 'B', opaque = format[3] == 'X';
@@ -134,19 +134,19 @@ function velmoraDecodePicture(bytes, path) {
     return decoder.decode().then(function (result) {
         var frame = result.image;
         var sized = frame.codedWidth == width && frame.codedHeight == height;
-        var pixels = sized ? velmoraPixelsOf(frame, width, height) : null;
-        return Promise.resolve(pixels).finally(function () { frame.close(); });
+        var pixels = sized ? velmoraPixelsOf(frame, width, height) : Promise.resolve(null);
+        return pixels.finally(function () { frame.close(); });
     }).then(function (pixels) {
         if (pixels) velmoraDecodedPictures[path] = { width: width, height: height, pixels: pixels };
     }).finally(function () { decoder.close(); });
 }
 
-// A decode that never ends must not keep the game from starting.
 var velmoraPictureDecoding = {
     'canHandle': function (path) {
         return typeof ImageDecoder == 'function' && /\.png$/i.test(path);
     },
     'handle': function (bytes, path, unpack) {
+        // A decode that never ends must not keep the game from starting.
         var givenUp = new Promise(function (resolve) {
             setTimeout(resolve, velmoraDecodingGivesUpMs);
         });
