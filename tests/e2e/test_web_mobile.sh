@@ -233,15 +233,20 @@ SETTLED='navigator.serviceWorker.getRegistration().then((r) => !r.installing && 
 # Tried until the new script is fetched: the network comes back a moment after the server.
 UPDATED='navigator.serviceWorker.getRegistration().then((r) => r.update()).then(() => true, () => false)'
 check "a new build's service worker is fetched" holds_within 30 "$UPDATED"
+# What the browser keeps after each step: its caches, and its workers by state.
+WORKERS='navigator.serviceWorker.getRegistration().then((r) => ["installing", "waiting",
+    "active"].map((state) => state + ": " + (r[state] ? r[state].state : "none")).join(", "))'
+kept_state() { echo "    kept: $(web eval "$KEPT"); $(web eval "$WORKERS")"; }
 check "a new build that fails to download leaves the kept site alone" \
-    eval 'holds_within 30 "$SETTLED" && [ "$(web eval "$KEPT")" = "$FIRST_CACHE" ]'
+    eval 'holds_within 60 "$SETTLED" && [ "$(web eval "$KEPT")" = "$FIRST_CACHE" ]'
+kept_state
 new_build second
-check "a complete new build is kept and waits" eval 'holds_within 30 "$UPDATED" &&
-    holds_within 30 "navigator.serviceWorker.getRegistration().then((r) => !!r.waiting)"'
+check "a complete new build is kept and waits" eval 'holds_within 60 "$UPDATED" &&
+    holds_within 60 "navigator.serviceWorker.getRegistration().then((r) => !!r.waiting)"'
 web eval 'navigator.serviceWorker.getRegistration().then((r) => r.waiting && r.waiting.postMessage("take over"))' >/dev/null
-check "let in, it replaces the kept site and the old cache is deleted" holds_within 30 \
+check "let in, it replaces the kept site and the old cache is deleted" holds_within 60 \
     "$KEPT.then((kept) => kept.endsWith(' second') && !kept.includes(','))"
-echo "    kept: $(web eval "$KEPT")"
+kept_state
 cp "$T/sw.js" "$SW"
 
 # Without WebGL: the page says so, and the game does not start.
