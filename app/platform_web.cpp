@@ -5,7 +5,6 @@
 
 #include "app/platform.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include <GL/glext.h>
@@ -234,38 +233,48 @@ int gameKeySymbol(int eventSymbol) {
 
 constexpr int rgbaBytes = 4;
 
-// A picture the browser decoded while the game loaded (platform_web.js): its pixels, red first,
-// in memory the caller frees; null when it was not decoded there.
-EM_JS(unsigned char*, takeBrowserDecodedPicture, (const char* path, int* width, int* height), {
-    var picture = velmoraTakeDecodedPicture(UTF8ToString(path));
+// A picture the browser decoded while the game loaded (platform_web.js): its size, if it was
+// decoded there, and then its pixels, red first, copied straight into a surface's rows.
+EM_JS(int, browserDecodedSize, (const char* path, int* width, int* height), {
+    var picture = velmoraDecodedPicture(UTF8ToString(path));
     if (!picture) return 0;
-    var pixels = _malloc(picture.pixels.length);
-    if (!pixels) return 0;
-    HEAPU8.set(picture.pixels, pixels);
     HEAP32[width >> 2] = picture.width;
     HEAP32[height >> 2] = picture.height;
-    return pixels;
+    return 1;
 });
+
+EM_JS(void, takeBrowserDecoded, (const char* path, void* pixels, int pitch), {
+    var picture = velmoraTakeDecodedPicture(UTF8ToString(path));
+    var rowBytes = picture.width * 4;
+    for (var row = 0; pixels && row < picture.height; ++row)
+        HEAPU8.set(picture.pixels.subarray(row * rowBytes, (row + 1) * rowBytes),
+                   pixels + row * pitch);
+});
+
+static SDL_Surface* makeRgbaSurface(int width, int height) {
+    return SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, 0x000000FF, 0x0000FF00,
+                                0x00FF0000, 0xFF000000);
+}
 
 // Decoded here rather than by IMG_Load: the browser's SDL keeps a loaded picture in a canvas,
 // through which alpha loses precision and from which nothing can be blitted in WebGL mode. The
 // surface made here keeps its pixels in ordinary memory, red first.
 SDL_Surface* decodeImage(const char* path) {
     int width = 0, height = 0, channels = 0;
-    unsigned char* pixels = takeBrowserDecodedPicture(path, &width, &height);
-    const bool decodedByBrowser = pixels != nullptr;
-    if (!decodedByBrowser) pixels = stbi_load(path, &width, &height, &channels, rgbaBytes);
+    if (browserDecodedSize(path, &width, &height)) {
+        SDL_Surface* image = makeRgbaSurface(width, height);
+        takeBrowserDecoded(path, image != nullptr ? image->pixels : nullptr,
+                           image != nullptr ? image->pitch : 0);
+        return image;
+    }
+    unsigned char* pixels = stbi_load(path, &width, &height, &channels, rgbaBytes);
     if (pixels == nullptr) return nullptr;
-    SDL_Surface* image = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, 0x000000FF,
-                                              0x0000FF00, 0x00FF0000, 0xFF000000);
+    SDL_Surface* image = makeRgbaSurface(width, height);
     if (image != nullptr)
         for (int row = 0; row < height; ++row)
             std::memcpy(static_cast<Uint8*>(image->pixels) + row * image->pitch,
                         pixels + row * width * rgbaBytes, width * rgbaBytes);
-    if (decodedByBrowser)
-        std::free(pixels);
-    else
-        stbi_image_free(pixels);
+    stbi_image_free(pixels);
     return image;
 }
 

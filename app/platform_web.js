@@ -155,16 +155,19 @@ var velmoraPictureDecoding = {
     }
 };
 
-// Taken once, by absolute path: a file decoded again later goes to the game's own decoder.
-function velmoraTakeDecodedPicture(path) {
-    var picture;
+// Looked up by absolute path, and taken once: a file decoded again later goes to the game's own
+// decoder.
+function velmoraDecodedPicture(path) {
     try {
-        path = FS.lookupPath(path).path;
+        return velmoraDecodedPictures[FS.lookupPath(path).path] || null;
     } catch (e) {
         return null;
     }
-    picture = velmoraDecodedPictures[path] || null;
-    delete velmoraDecodedPictures[path];
+}
+
+function velmoraTakeDecodedPicture(path) {
+    var picture = velmoraDecodedPicture(path);
+    delete velmoraDecodedPictures[FS.lookupPath(path).path];
     return picture;
 }
 
