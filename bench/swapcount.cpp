@@ -50,8 +50,6 @@ __attribute__((constructor)) static void openCounters() {
     }
     close(fd);
     if (counters != nullptr) counters[loadedSlot] = loaded;
-    // Children (a shell the program starts, say) must not count into the same file.
-    unsetenv("SWAPCOUNT_FILE");
 }
 
 static void enterSwap(int64_t* startedNs) {
@@ -62,7 +60,12 @@ static void enterSwap(int64_t* startedNs) {
 static void leaveSwap(int64_t startedNs) {
     if (--swapDepth != 0 || counters == nullptr) return;
     const int64_t done = nowNs(CLOCK_REALTIME);
-    if (counters[firstSwapSlot] == 0) counters[firstSwapSlot] = done;
+    // Children that the program starts once it draws (a shell, say) must not count into the
+    // same file; a launcher that execs the program before it draws must pass the file on.
+    if (counters[firstSwapSlot] == 0) {
+        unsetenv("SWAPCOUNT_FILE");
+        counters[firstSwapSlot] = done;
+    }
     counters[lastSwapSlot] = done;
     counters[swapNsSlot] += done - startedNs;
     counters[swapsSlot] += 1;

@@ -1,15 +1,20 @@
-# Sourced by each end-to-end test: a private Xvfb, a scratch working directory, the real game
-# run there and driven with xdotool. Only the processes started here are ended, by PID.
-set -euo pipefail
+# Sourced by every end-to-end test: checks and their verdict, a private Xvfb, the player's
+# folder, the real game started there and driven with xdotool, and what the tests read from its
+# pictures and its sound. Only the processes started here are ended, by PID. Every wait on the
+# game ends on the game's own frames or screens; the seconds given are only how long to wait
+# for them before failing. Errors do not end a test: its checks say what failed, and a step that
+# fails makes the checks after it fail.
+set -uo pipefail
 
 : "${VELMORA_SOURCE_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
 : "${VELMORA_BIN:=$VELMORA_SOURCE_DIR/build/velmora}"
 : "${WM_CLOSE_BIN:=$VELMORA_SOURCE_DIR/build/tests/wm_close}"
 : "${VELMORA_BUILD_DIR:=$(dirname "$VELMORA_BIN")}"
 SWAPCOUNT_LIB=$VELMORA_BUILD_DIR/bench/libswapcount.so  # preloaded, counts presented frames
+REFERENCE=$VELMORA_SOURCE_DIR/tests/data/screens  # the desktop's screens, to compare with
 
 E2E_TMP=$(mktemp -d /tmp/velmora-e2e.XXXXXX) && chmod 711 "$E2E_TMP"  # reachable by any user
-WORKDIR=$E2E_TMP/work SWAPS=$E2E_TMP/swaps AUDIO=$E2E_TMP/audio.raw FAILURES=0
+WORKDIR=$E2E_TMP/work SWAPS=$E2E_TMP/swaps AUDIO=$E2E_TMP/audio.raw FAILURES=0 T=$E2E_TMP
 XVFB_PID='' GAME_PID='' GAME_WINDOW='' GAME_STATUS='' GAME_USER='' GAME_PRELOAD=''
 
 e2e_cleanup() {
@@ -21,13 +26,14 @@ trap e2e_cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; FAILURES=$((FAILURES + 1)); }
 check() { if "${@:2}"; then echo "ok: $1"; else fail "$1"; fi; }  # check "what" command...
+why() { echo "  $*" >&2 && return 1; }  # says why a check's command failed, and fails
 # finish: ends the test, with status 1 when a check failed.
 finish() { [ $FAILURES = 0 ] || { echo "$FAILURES checks failed" && exit 1; } && echo all passed; }
 
 # start_xvfb [WIDTHxHEIGHTxDEPTH]: a private X server; exports DISPLAY.
 start_xvfb() {
     local number
-    mkfifo "$E2E_TMP/displayfd"
+    rm -f "$E2E_TMP/displayfd" && mkfifo "$E2E_TMP/displayfd"
     Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" -noreset -nolisten tcp \
         3>"$E2E_TMP/displayfd" >/dev/null 2>&1 &
     XVFB_PID=$!
@@ -37,7 +43,7 @@ start_xvfb() {
 
 # make_workdir [settings text]: the source tree's Media and that settings.ini (640 x 480).
 make_workdir() {
-    mkdir -p "$WORKDIR"
+    rm -rf "$WORKDIR" && mkdir -p "$WORKDIR"
     cp -r "$VELMORA_SOURCE_DIR/Media" "$WORKDIR/Media"
     printf '%s\n' "${1-$'screenw=640\nscreenh=480'}" >"$WORKDIR/settings.ini"
 }
@@ -57,8 +63,7 @@ for_player() {
 # SDL's disk driver, so the music takes the path it takes to a sound card, decoder and
 # conversions included; SDL_AUDIODRIVER among the arguments overrides.
 start_game() {
-    local as=() game=$VELMORA_BIN preload=$GAME_PRELOAD count=() lib libs=()
-    [ ! -e "$SWAPCOUNT_LIB" ] || preload="$SWAPCOUNT_LIB $preload" count=(SWAPCOUNT_FILE="$SWAPS")
+    local as=() game=$VELMORA_BIN preload="$SWAPCOUNT_LIB $GAME_PRELOAD" lib libs=()
     if [ -n "$GAME_USER" ]; then
         game=$(for_player "$game")
         for lib in $preload; do libs+=("$(for_player "$lib")"); done
@@ -66,30 +71,30 @@ start_game() {
         as=(setpriv --reuid="$GAME_USER" --regid="$GAME_USER" --clear-groups
             env -i DISPLAY="$DISPLAY" HOME=/nonexistent)
     fi
-    [ ! -e "$SWAPCOUNT_LIB" ] || install -m 666 /dev/null "$SWAPS"
-    install -m 666 /dev/null "$AUDIO"
+    install -m 666 /dev/null "$SWAPS" && install -m 666 /dev/null "$AUDIO"
     # A shell without job control starts what it runs in the background with SIGINT ignored, and
     # SDL leaves an ignored SIGINT so: the game gets it as from a terminal, where Ctrl-C ends it.
     (cd "$WORKDIR" && exec "${as[@]}" env --default-signal=INT SDL_AUDIODRIVER=disk \
-        SDL_DISKAUDIOFILE="$AUDIO" \
-        env "$@" LD_PRELOAD="$preload" "${count[@]}" "$game" >"$E2E_TMP/stdout" \
-        2>"$E2E_TMP/stderr") &
-    GAME_PID=$! GAME_STATUS=
+        SDL_DISKAUDIOFILE="$AUDIO" env "$@" LD_PRELOAD="$preload" SWAPCOUNT_FILE="$SWAPS" \
+        "$game" >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
+    GAME_PID=$! GAME_STATUS= GAME_WINDOW=
 }
 
-frames() {  # the frames presented so far (a great many when they are not counted)
-    [ -e "$SWAPS" ] && { od -An -td8 -N8 "$SWAPS" | grep -o '[0-9]*' || echo 0; } || echo 999
-}
+# The counter file's 64-bit slots: 0 the frames presented so far, 2 the first one's time in ns.
+counter() { od -An -td8 -j $((8 * $1)) -N8 "$SWAPS" 2>/dev/null | grep -o '[0-9]*' || echo 0; }
+frames() { counter 0; }
+since_first() { local first=$(counter 2); echo $((first ? ($(date +%s%N) - first) / 1000000 : 0)); }
+game_alive() { [ -z "$GAME_PID" ] || kill -0 "$GAME_PID" 2>/dev/null; }
 
 # wait_frames COUNT [seconds]: until the game has presented COUNT frames in all.
 wait_frames() {
-    local i
-    for ((i = 0; i < ${2:-15} * 20; i++)); do
-        [ "$(frames)" -ge "$1" ] && return 0
-        kill -0 "$GAME_PID" 2>/dev/null && sleep 0.05 || return 1
+    local end=$((SECONDS + ${2:-15}))
+    until [ "$(frames)" -ge "$1" ]; do
+        game_alive && ((SECONDS < end)) || return 1
+        sleep 0.05
     done
-    return 1
 }
+after_frames() { wait_frames $(($(frames) + $1)) "${2:-15}"; }  # COUNT more frames
 
 # wait_window [seconds]: sets GAME_WINDOW once frames come. A zero size in the settings first
 # opens a provisional window of the desktop's size, gone by then: the OpenGL window replaced it.
@@ -98,8 +103,8 @@ wait_window() {
     wait_frames 2 "${1:-15}" || return 1
     for ((i = 0; i < 50; i++)); do
         GAME_WINDOW=$(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null | tail -1 || true)
-        [ -z "$GAME_WINDOW" ] || { [ -e "$SWAPS" ] || sleep 1; return 0; }  # uncounted: wait
-        kill -0 "$GAME_PID" 2>/dev/null && sleep 0.1 || return 1
+        [ -z "$GAME_WINDOW" ] || return 0
+        game_alive && sleep 0.1 || return 1
     done
     return 1
 }
@@ -118,14 +123,22 @@ wait_exit() {
 
 close_window() { "$WM_CLOSE_BIN" "$GAME_WINDOW"; }  # the window manager's close button
 closes_with_0() { close_window && wait_exit 15 && [ "$GAME_STATUS" = 0 ]; }
+# printed_nothing: the game wrote nothing to stdout or stderr (else shows what it wrote).
+printed_nothing() { ! head -qc 300 "$E2E_TMP"/std{out,err} | grep '' >&2; }
 
-# Keys and buttons are held: a one-shot press would fall within one frame. held SECONDS: that
-# long, and until the game has presented two more frames, so that a poll sees the press before
-# its release even where a loaded machine makes a frame outlast the hold.
-held() { local next=$(($(frames) + 2)); sleep "$1"; wait_frames "$next" 5 || true; }
-hold_key() { xdotool keydown "$1" && held "${2:-0.1}" && xdotool keyup "$1"; }  # KEY [seconds]
+# Keys and buttons are held over frames: the game reads them once a frame, and misses a press
+# made and let go between two of its polls. Keys go to the window under the pointer (no window
+# manager gives the focus), so the pointer is put on the window first.
+hold_key() {  # hold_key KEY [FRAMES]: two frames unless told; fails if they do not come
+    local held=0
+    xdotool keydown "$1" && after_frames "${2:-2}" || held=$?
+    xdotool keyup "$1" && return $held
+}
 move_pointer() { xdotool mousemove --window "$GAME_WINDOW" "$1" "$2"; }  # to window pixel X Y
-click_at() { move_pointer "$1" "$2" && xdotool sleep 0.1 mousedown 1 && held 0.1 && xdotool mouseup 1; }
+click_at() {  # "Exit" ends the game as the button goes down: no frame need follow
+    move_pointer "$1" "$2" && after_frames 1 && xdotool mousedown 1 && { after_frames 2 || true; }
+    xdotool mouseup 1
+}
 
 # screenshot FILE: the game's window as PNG; fails, rather than hangs, once the window is gone.
 screenshot() { timeout 10 import -window "$GAME_WINDOW" "$1"; }
@@ -173,14 +186,12 @@ screen_of() {
         print off[0] || off[1] ? "splash" : off[2] || off[3] || off[4] ? "run" : "ready" }'
 }
 
-# shows splash|ready|run: the screen now (the suite's shot, kept as $E2E_TMP/now.png) is that.
-shot() { screenshot "$1"; }  # the browser's suites take the page's canvas instead
+shot() { screenshot "$1"; }  # the browser's driver takes the page's canvas instead
+# shows splash|ready|run: the screen now (the driver's shot, kept as $E2E_TMP/now.png) is that.
 shows() { shot "$E2E_TMP/now.png" && [ "$(screen_of "$E2E_TMP/now.png")" = "$1" ]; }
-wait_screen() {  # wait_screen splash|ready|run SECONDS: while the game started here runs
+wait_screen() {  # wait_screen splash|ready|run SECONDS: while the game runs
     local end=$((SECONDS + $2))
-    until shows "$1"; do
-        ((SECONDS < end)) && { [ -z "$GAME_PID" ] || kill -0 "$GAME_PID" 2>/dev/null; } || return 1
-    done
+    until shows "$1"; do ((SECONDS < end)) && game_alive || return 1; done
 }
 
 # craft_x SHOT: the mean column of what is drawn in the craft's rows (300-395), between the
@@ -192,40 +203,22 @@ craft_x() {
             END { print t ? int(s / t) + 89 : -1 }'
 }
 
-# steers NAME WAY HOLD...: from a run's start (the suite's start_run), the command HOLD (a steer
-# held and let go) moves the craft's picture WAY (1 right, -1 left) by 10 columns or more
-# between the suite's shots. A try that a crash spoils, or a pillar passing through the craft's
-# rows pulls aside, is made again: a craft that truly steers the wrong way fails every time.
-steers() {
-    local try x0 x1
-    for try in 1 2 3; do
-        start_run && shot "$E2E_TMP/s0.png" && "${@:3}" && shot "$E2E_TMP/s1.png" || continue
-        [ "$(screen_of "$E2E_TMP/s0.png")$(screen_of "$E2E_TMP/s1.png")" = runrun ] || continue
-        x0=$(craft_x "$E2E_TMP/s0.png") x1=$(craft_x "$E2E_TMP/s1.png")
-        echo "    $1: craft from column $x0 to $x1"
-        (((x1 - x0) * $2 >= 10)) && return
-    done
-    return 1
-}
-
-# printed_nothing: the game wrote nothing to stdout or stderr (else shows what it wrote).
-printed_nothing() { ! head -qc 300 "$E2E_TMP"/std{out,err} | grep '' >&2; }
-
 loudest() { od -An -v -t d2 "$AUDIO" | tr -s ' -' '\n\n' | sort -n | tail -n 1; }  # of either sign
 
 holds_one_integer() {  # holds_one_integer FILE: digits, one line end, nothing else
     grep -qxE -- '-?[0-9]+' "$1" && [ "$(wc -l <"$1")" = 1 ] && [ -z "$(tail -c 1 "$1")" ]
 }
 
-# spoil KIND FILES...: each of FILES, in $PLAYER_DIR, missing, cut in half, a directory or a copy
-# of $BAD/KIND.
+# spoil KIND FILES...: each of FILES, in $PLAYER_DIR, missing, cut in half, all but its first
+# 64 bytes zeroed, a directory or a copy of $BAD/KIND.
 spoil() {
-    local file
+    local file size
     for file in "${@:2}"; do
-        file=${PLAYER_DIR:?}/$file
+        file=${PLAYER_DIR:?}/$file size=$(stat -c %s "$file")
         case $1 in
             missing) rm -r "$file" ;;
-            cut) truncate -s $(($(stat -c %s "$file") / 2)) "$file" ;;
+            cut) truncate -s $((size / 2)) "$file" ;;
+            corrupt) truncate -s 64 "$file" && truncate -s "$size" "$file" ;;
             directory) rm "$file" && mkdir "$file" ;;
             *) cp "$BAD/$1" "$file" ;;
         esac

@@ -27,7 +27,6 @@ fresh() {  # Media, the settings and a high score from an earlier session, reada
     rm -rf "$WORKDIR" && make_workdir "$SETTINGS" && echo 4321 >"$WORKDIR/velmora.score"
     chmod -R a+rX "$WORKDIR"
 }
-why() { echo "  $*" >&2 && return 1; }
 score() { od -An -c "$WORKDIR/velmora.score" 2>&1 || true; }  # a directory reads as an error
 
 # plays: frames come, a click leaves the splash (which reads the score file), the A key starts
@@ -37,7 +36,7 @@ plays() {
     wait_window 30 || why "no window" || return
     click_at 320 240 && hold_key a  # the keyboard follows the pointer, which is over the window
     wait_frames $(($(frames) + 10)) || why "stops presenting frames" || return
-    [ -z "${CRASH-}" ] || sleep 4
+    [ -z "${CRASH-}" ] || { wait_screen run 5 && wait_screen ready 30; } || why "no crash"
     closes_with_0 || why "status $GAME_STATUS on close" || return
     printed_nothing
 }

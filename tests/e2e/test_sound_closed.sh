@@ -13,10 +13,7 @@ GAME_PRELOAD=$SOUNDCOUNT_LIB SOUND=$E2E_TMP/sound
 start_xvfb
 make_workdir
 
-slid() { wait_frames $(($(frames) + 25)) || true; }
-click_exit() {  # keys go to the window under the pointer; "Exit", held: the press alone counts
-    move_pointer 320 240 && hold_key Escape && slid && move_pointer 320 165 && xdotool sleep 0.2 mousedown 1 sleep 0.3 mouseup 1
-}
+click_exit() { move_pointer 320 240 && hold_key Escape && after_frames 25 && click_at 320 165; }
 
 # end_by WAY: ends the running game that way.
 end_by() {
@@ -32,14 +29,14 @@ end_by() {
 
 for ((round = 1; round <= ${SOUND_ROUNDS:-2}; round++)); do
     for way in Exit close SIGTERM SIGINT connection-killed window-destroyed display-gone; do
-        [ -n "$XVFB_PID" ] || { rm -f "$E2E_TMP/displayfd" && start_xvfb; }
+        [ -n "$XVFB_PID" ] || start_xvfb
         rm -f "$SOUND"
         start_game SOUNDCOUNT_FILE="$SOUND"
         if ! wait_window; then
             fail "$way: no window" && wait_exit 1
             continue
         fi
-        held 0.3  # the music has begun
+        after_frames 20  # the music has begun
         end_by "$way"
         case $way in Exit | close | SIG*) want=0 ;; *) want=1 ;; esac
         check "$way ($round): ends with status $want" eval 'wait_exit 15 && [ "$GAME_STATUS" = "$want" ]'

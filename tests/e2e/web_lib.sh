@@ -1,13 +1,21 @@
-# Sourced by the browser build's end-to-end tests after lib.sh: the site built and served on
-# loopback, chromium driven through tools/devtools/cdp.py, and what the tests read from the
-# canvas. Needs emcc, chromium, python3 and ImageMagick.
+# Sourced after lib.sh by the browser build's tests: the browser's driver for the shared cases
+# (cases.sh). The site built by scripts/build-web.sh and served on loopback, Debian's chromium
+# driven through tools/devtools/cdp.py (trusted mouse, key and touch events), and what the tests
+# read from the canvas, the page's sound and its IndexedDB. Needs emcc, chromium, python3 and
+# ImageMagick.
 for tool in emcc chromium python3 compare; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
-CDP=$VELMORA_SOURCE_DIR/tools/devtools/cdp.py T=$E2E_TMP WWW=$E2E_TMP/www
+source "$(dirname "${BASH_SOURCE[0]}")/cases.sh"
+CDP=$VELMORA_SOURCE_DIR/tools/devtools/cdp.py WWW=$E2E_TMP/www
 SHOTS=${WEB_TEST_SHOTS:-$E2E_TMP/shots}  # WEB_TEST_SHOTS=folder keeps the pictures taken
 mkdir -p "$WWW" "$SHOTS"
-SERVER_PID='' BROWSER_PID='' CHROMIUM_PID='' SITE_URL=''
+SERVER_PID='' BROWSER_PID='' CHROMIUM_PID='' SITE=site
+SCREEN_FRAME_TOLERANCE=60  # a canvas scaled on a phone's page blends the score panel's frame
+STEERING="a -1 hold a 20
+Left -1 hold Left 20
+d 1 hold d 20
+Right 1 hold Right 20"
 
 # web COMMAND...: one command to the browser (see cdp.py), on one line (JavaScript written over
 # several lines is joined); prints the answer's JSON value.
@@ -56,64 +64,118 @@ serve() {  # serve [PORT]: $WWW on that loopback port, or a free one; sets BASE_
     return 1
 }
 stop_server() { kill "$SERVER_PID" && wait "$SERVER_PID" 2>/dev/null; SERVER_PID=''; }
-web_frames() { web eval Module.velmoraFrames; }
-open_site() {  # open_site FOLDER: loads that site of $WWW and waits for the game's frames
-    SITE_URL=$BASE_URL$1/
-    web open "$SITE_URL" >/dev/null && wait_frames_web 2 90
+
+# build_site FOLDER: the site that scripts/build-web.sh builds, or WEB_TEST_SITE, a site built
+# before, to try a test on it quickly.
+build_site() {
+    if [ -n "${WEB_TEST_SITE-}" ]; then
+        cp -r "$WEB_TEST_SITE" "$1"
+    else
+        echo "building the site ..."
+        "$VELMORA_SOURCE_DIR/scripts/build-web.sh" "$1" >"$T/build.log" 2>&1 ||
+            { tail -n 30 "$T/build.log"; return 1; }
+    fi
 }
-since_first() { web eval 'performance.now() - Module.velmoraFirstFrameAt | 0'; }
+
 holds_within() { web wait "$1" "$2" | grep -qx true; }  # holds_within SECONDS JS
-wait_frames_web() { holds_within "${2:-20}" "Module.velmoraFrames >= $1"; }
-# after_frames COUNT: until COUNT more frames are presented (a slide takes 20 frames).
-after_frames() { wait_frames_web $(($(web_frames) + $1)); }
-# Keys and clicks are held over two frames: the game misses a press made and let go between
-# two of its frames, and on a loaded machine a frame can last longer than 100 ms.
-press() { web keydown "$1" >/dev/null && after_frames 2 && web keyup "$1" >/dev/null; }
-click() {
-    web mousedown "$1" "$2" >/dev/null && after_frames 2 && web mouseup "$1" "$2" >/dev/null
+ENDED='getComputedStyle(document.getElementById("game-ended")).display != "none"'
+
+# ---- the driver's verbs (cases.sh) ----
+
+frames() { web eval '(window.Module && Module.velmoraFrames) || 0'; }
+since_first() { web eval 'performance.now() - Module.velmoraFirstFrameAt | 0'; }
+game_alive() { holds_within 0 "!($ENDED)"; }  # the page's game has not ended
+wait_frames() {  # wait_frames COUNT [seconds]: frames presented in all, or the game's end
+    holds_within "${2:-20}" "Module.velmoraFrames >= $1 || ($ENDED)" && game_alive
 }
-
-# A canvas scaled on a phone's page blends the score panel's thin frame.
-SCREEN_FRAME_TOLERANCE=60
+after_frames() { wait_frames $(($(frames) + $1)) "${2:-20}"; }
+# game_start: the site's page opened anew, until the game presents frames.
+game_start() { web open "$BASE_URL$SITE/" >/dev/null && wait_frames 2 90; }
+# game_end: the page has thrown nothing and logged no error; the next start replaces it.
+game_end() { clean; }
+exited() { holds_within 10 "$ENDED" && web_frames_stop; }
+web_frames_stop() { local count=$(frames) && sleep 1 && [ "$(frames)" = "$count" ]; }
 shot() { web shot "$1" >/dev/null; }
-start_run() { wait_screen ready 30 && click 320 240 && wait_screen run 5; }
-high_line() { convert "$1" -crop 120x17+132+404 +repage "$2"; }  # the high score's digits
-
-# alike NAME [rectangles...]: the desktop's and the browser's pictures NAME agree.
-alike() { alike_pictures "$T/desk-$1.png" "$T/web-$1.png" "$SHOTS/$1-desktop-browser.png" "$@"; }
-
-# Reads and overwrites the stored high score: any IndexedDB entry whose key ends in
-# velmora.score (the compiler's file system keeps file contents there). It gives null when none
-# is stored.
-STORE_JS='(async (replacement) => {
-  const done = (q) => new Promise((ok, no) => {
-    q.onsuccess = () => ok(q.result);
-    q.onerror = () => no(q.error);
-  });
+move() { web move "$1" "$2" >/dev/null; }
+# Keys and clicks are held over frames: the game misses a press made and let go between two of
+# its frames, and on a loaded machine a frame can last longer than 100 ms.
+hold() { web keydown "$1" >/dev/null && after_frames "$2"; web keyup "$1" >/dev/null; }
+pause_key() { hold Escape 2; }
+click() {  # "Exit" acts as the button goes down, and no frame follows to see it let go
+    web mousedown "$1" "$2" >/dev/null && after_frames 2
+    web mouseup "$1" "$2" >/dev/null
+}
+# The high score is kept in IndexedDB, as the game's folder /velmora: any entry whose key ends
+# in velmora.score. stored_score reads it there; store_score and new_player write through the
+# page's file system, which the next page's game restores.
+STORED_JS='(async () => {
+  const done = (q) => new Promise((ok, no) => { q.onsuccess = () => ok(q.result);
+                                                q.onerror = () => no(q.error); });
   for (const { name } of await indexedDB.databases()) {
     const db = await done(indexedDB.open(name));
     for (const storeName of db.objectStoreNames) {
-      const store = db.transaction(storeName, "readwrite").objectStore(storeName);
+      const store = db.transaction(storeName).objectStore(storeName);
       for (const key of await done(store.getAllKeys())) {
         if (!String(key).endsWith("velmora.score")) continue;
         const value = await done(store.get(key));
-        if (replacement !== null) {
-          const contents = new TextEncoder().encode(replacement);
-          await done(store.put({ ...value, timestamp: new Date(), contents }, key));
-        }
         db.close();
         return new TextDecoder().decode(value.contents);
       }
     }
     db.close();
   }
-  return null;
-})'
-stored_score() { web eval "$(tr '\n' ' ' <<<"$STORE_JS")(null)"; }
-store_score() { web eval "$(tr '\n' ' ' <<<"$STORE_JS")(\"$1\")"; }
-sounds() {  # sounds loud|silent MS: that long of the page's output, measured and judged
+  return "none";
+})()'
+stored_score() {
+    web eval "$STORED_JS" | python3 -c 'import json, re, sys
+text = json.load(sys.stdin)
+print(text[:-1] if re.fullmatch(r"-?[0-9]+\n", text) else "none" if text == "none" else "junk")'
+}
+store_score() {  # store_score TEXT: or none, no stored score at all
+    local keep='FS.writeFile(s, t + "\n")'
+    [ "$1" != none ] || keep='FS.analyzePath(s).exists && FS.unlink(s)'
+    web eval "(typeof FS == 'undefined') ? 'no page' : new Promise((done) => {
+        const s = '/velmora/velmora.score', t = '$1'; $keep; FS.syncfs(false, done); })" >/dev/null
+}
+new_player() { SITE=site && store_score none; }
+# break_media missing|corrupt: a copy of the site whose pictures, packed in its data file, and
+# music, a file beside it, are missing (the names changed in the package's index) or all but
+# their first 64 bytes zeroed. The index is JSON as emscripten 3.1.6 writes it; later ones
+# minify it with the rest of the script, keys unquoted ({filename:"/Media/...",...}).
+break_media() {
+    SITE=$1
+    [ -d "$WWW/$1" ] || { cp -r "$WWW/site" "$WWW/$1" && python3 - "$WWW/$1" "$1" <<'EOF'; }
+import glob, json, os, re, sys
+site, how = sys.argv[1], sys.argv[2]
+ENTRY = r'\{\s*"?filename"?\s*:\s*"[^"]*"[^{}]*\}'
+script = next(f for f in glob.glob(site + "/*.js") if re.search(ENTRY, open(f).read()))
+text, data = open(script).read(), bytearray(open(glob.glob(site + "/*.data")[0], "rb").read())
+broken = 0
+for entry in re.findall(ENTRY, text):
+    item = json.loads(re.sub(r'([{,]\s*)([A-Za-z_]\w*)\s*:', r'\1"\2":', entry))
+    if not re.search(r"/Media/.*\.png$", item["filename"]):
+        continue
+    if how == "missing":
+        text = text.replace(entry, entry.replace(item["filename"], item["filename"] + ".gone"))
+    else:
+        data[item["start"] + 64:item["end"]] = bytes(item["end"] - item["start"] - 64)
+    broken += 1
+open(script, "w").write(text)
+open(glob.glob(site + "/*.data")[0], "wb").write(data)
+music = site + "/Media/music.mp3"
+if how == "missing":
+    os.remove(music)
+else:
+    size = os.path.getsize(music)
+    with open(music, "r+b") as file:
+        file.seek(64)
+        file.write(bytes(size - 64))
+sys.exit(broken != 4)
+EOF
+}
+sounds() {  # sounds loud|silent: a second of the page's output, measured and judged
     local measured
-    measured=$(web eval "velmoraSound($2)") && echo "    $measured" && python3 -c '
+    measured=$(web eval "velmoraSound(1000)") && echo "    $measured" && python3 -c '
 import json, sys
 peak = json.loads(sys.argv[2])["peak"]
 sys.exit(not (peak >= 0.01 if sys.argv[1] == "loud" else peak == 0))' "$1" "$measured"
@@ -126,16 +188,4 @@ allowed = sys.argv[1] if len(sys.argv) > 1 else None
 bad = [l for l in json.load(sys.stdin) if l.startswith(("uncaught", "console.error", "javascript"))
        and not (allowed and allowed in l)]
 bad and print(*bad, sep="\n", file=sys.stderr); sys.exit(bool(bad))' "$@"
-}
-
-# build_site FOLDER: the site that scripts/build-web.sh builds, or WEB_TEST_SITE, a site built
-# before, to try a test on it quickly.
-build_site() {
-    if [ -n "${WEB_TEST_SITE-}" ]; then
-        cp -r "$WEB_TEST_SITE" "$1"
-    else
-        echo "building the site ..."
-        "$VELMORA_SOURCE_DIR/scripts/build-web.sh" "$1" >"$T/build.log" 2>&1 ||
-            { tail -n 30 "$T/build.log"; return 1; }
-    fi
 }
