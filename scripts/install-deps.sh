@@ -13,7 +13,7 @@ for option in "$@"; do
     case "$option" in
     --tests)
         packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick faketime
-            desktop-file-utils appstream)
+            desktop-file-utils appstream libxdamage-dev)
         # libmad, which the music tests feed the way the mixer does.
         packages+=(libmad0-dev)
         # The browser build's end-to-end test: the compiler, the browser it drives, and python3

@@ -9,11 +9,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-build-windows/out}
 scripts/install-deps.sh --windows
-# The end-to-end test compares with the Linux build and closes windows with its wm_close.
-if [ ! -x build/velmora ] || [ ! -x build/tests/wm_close ]; then
+# The end-to-end test closes windows with the Linux build's wm_close and counts frames with its
+# framecount.
+if [ ! -x build/tests/wm_close ] || [ ! -x build/tests/framecount ]; then
     scripts/install-deps.sh --tests
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build build -j2 --target velmora wm_close swapcount
+    cmake --build build -j2 --target wm_close framecount
 fi
 started=$SECONDS
 VELMORA_WINDOWS_TESTS=1 timeout 2400 scripts/build-windows.sh "$out"

@@ -130,7 +130,8 @@ case_exit() {
 # Every picture and the music missing, or all but their first bytes zeroed: the game runs,
 # silent, its pictures white as texture 0 draws, and the stored high score stays.
 case_broken_media() {
-    new_player && store_score 4321 && break_media "$1" && game_start && shot "$T/broken.png"
+    new_player && store_score 4321 && break_media "$1" && game_start && after_frames 10 &&
+        shot "$T/broken.png"
     check "$1 Media: the game starts, its pictures drawn white, not black" \
         eval '(($(convert "$T/broken.png" -colorspace gray -format "%[fx:int(100*mean)]" info:) >= 95))'
     click 320 240 && hold a 2 && click 320 240

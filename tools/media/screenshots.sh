@@ -37,12 +37,12 @@ screenshot "$out/ready-$size.png"
 # Early in a run the field is full and the craft is usually still clear of it; a run that has
 # already crashed shows the ready screen's night colour in the corner, so fly again.
 for attempt in 1 2 3 4 5; do
-    hold_key a 0.1
+    hold_key a
     sleep 1.1
     screenshot "$out/run-$size.png"
     [ "$(pixel "$out/run-$size.png" 2 2)" != "10 7 26" ] && break
 done
-hold_key Escape 0.1
+hold_key Escape
 move_pointer 420 112
 sleep 1.0
 screenshot "$out/pause-$size.png"
