@@ -1,34 +1,30 @@
-# The end-to-end cases every platform shares, written once and sourced by each platform's
-# driver: the desktop (test_desktop.sh), the browser at a desktop's size (test_web.sh), the
-# browser on a phone by touch (test_web_mobile.sh) and the Windows build under Wine
-# (tests/windows/test_wine.sh). A driver defines the verbs below, calls shared_cases, and keeps
-# the cases of its platform alone. On any platform they catch: a screen unlike the desktop's
-# reference pictures (colours swapped, a picture missing or drawn black, the overlay, its
-# buttons or the pointer misplaced); a splash that never gives way, or gives way at once;
-# steering the wrong way, or not at all, by any of the platform's inputs; a click that misses
-# the pause overlay's buttons; a crash that keeps no high score, or keeps it in another form;
-# a stored high score lost on a new start, overwritten by a lower one, or read from junk;
-# broken Media that stop the game or draw black; music that never plays, or plays with none;
-# "Exit" that does not end the game.
+# The end-to-end cases every platform shares, written once: each platform's driver (the desktop
+# test_desktop.sh, the browser test_web.sh, the browser by touch test_web_mobile.sh, Windows
+# under Wine tests/windows/test_wine.sh) defines the verbs below, calls shared_cases and keeps
+# its own cases. They catch on any platform: a screen unlike the desktop's reference pictures
+# (colours swapped, a picture missing or black, the overlay, its buttons or the pointer out of
+# place); a splash that never goes or goes at once; steering the wrong way or not at all by any
+# input; clicks that miss the overlay's buttons; a crash that keeps no high score or keeps it in
+# another form; a stored high score lost, lowered or read from junk; broken Media that stop the
+# game or draw black; music never heard, or heard without a file; "Exit" that does not end it.
 #
-# The verbs, on the game as the platform's player has it:
-#   game_start             starts the game on the player's files; fails unless frames come
-#   game_end               ends it as its player would (the window closed, the page left);
-#                          fails unless it ended cleanly
-#   frames, since_first    the frames presented so far; milliseconds since the first
-#   after_frames COUNT     waits for COUNT more frames, or the game's end
+# The verbs:
+#   game_start, game_end   start the game on the player's files and wait for its frames; end it
+#                          as its player would (the window closed), failing unless cleanly
+#   frames, since_first    frames presented so far; milliseconds since the first
+#   after_frames COUNT     wait for COUNT more frames, or the game's end
 #   shot FILE              the game's picture, 640 x 480
-#   click X Y              the left button at that pixel of the game, over two frames (a tap)
-#   move X Y               the game's pointer there
+#   click X Y, move X Y    the left button at that pixel over two frames (a tap); the pointer
+#   hold KEY FRAMES        a key held that long
 #   pause_key              Escape, or what stands for it (the pause button on a touch screen)
 #   stored_score           the high score as stored, or "none"
-#   store_score TEXT       that text as the stored high score, for the next game_start
+#   store_score TEXT       that stored as the high score, for the next game_start
 #   new_player             the player's files as a new player has them
 #   break_media missing|corrupt   every picture and the music, for the next game_start
-#   sounds loud|silent     the game's sound is that (since its start, or over the last second)
+#   sounds loud|silent     the game's sound (since its start, or over the last second)
 #   exited                 after "Exit": the game has ended as "Exit" ends it
-#   STEERING               one line per way the platform steers, "name way command...": the
-#                          command steers from a run's start and lets go; way 1 right, -1 left
+#   STEERING               lines "name way command...": the command steers from a run's start
+#                          and lets go; way 1 right, -1 left
 
 CLOCK="300,18 639,57"  # the pause overlay's date and time, which change from look to look
 

@@ -1,9 +1,7 @@
-# Sourced by every end-to-end test: checks and their verdict, a private Xvfb, the player's
-# folder, the real game started there and driven with xdotool, and what the tests read from its
-# pictures and its sound. Only the processes started here are ended, by PID. Every wait on the
-# game ends on the game's own frames or screens; the seconds given are only how long to wait
-# for them before failing. Errors do not end a test: its checks say what failed, and a step that
-# fails makes the checks after it fail.
+# Sourced by every end-to-end test: checks, a private Xvfb, the player's folder, the real game
+# started there and driven with xdotool, and what the tests read from its pictures and sound.
+# Every wait on the game ends on its own frames or screens; the seconds given only bound it.
+# A failing step does not end a test: the checks after it fail and say what.
 set -uo pipefail
 
 : "${VELMORA_SOURCE_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
@@ -48,9 +46,8 @@ make_workdir() {
     printf '%s\n' "${1-$'screenw=640\nscreenh=480'}" >"$WORKDIR/settings.ini"
 }
 
-# for_player FILE: prints the path of a copy of FILE that any user may run. The checkout, and
-# the game built in it, may lie in a folder that others cannot enter (under /root, or a home of
-# mode 0700); the copies lie in $E2E_TMP, which anyone can pass through.
+# for_player FILE: a copy of FILE that any user may run, since the checkout may lie where
+# others cannot enter (under /root, or a home of mode 0700).
 for_player() {
     local copy=$E2E_TMP/bin/$(basename "$1")
     [ -e "$copy" ] || install -D -m 755 "$1" "$copy"
@@ -58,10 +55,8 @@ for_player() {
 }
 
 # start_game [env arguments...]: the game in $WORKDIR, its output to files, its frames counted,
-# $GAME_PRELOAD preloaded; as the user $GAME_USER when set (root reads even mode 000), from
-# copies of the game and the preloaded libraries. Its sound goes to the file $AUDIO through
-# SDL's disk driver, so the music takes the path it takes to a sound card, decoder and
-# conversions included; SDL_AUDIODRIVER among the arguments overrides.
+# $GAME_PRELOAD preloaded, as the user $GAME_USER when set (root reads even mode 000). Its sound
+# goes to $AUDIO through SDL's disk driver: the path to a sound card, conversions included.
 start_game() {
     local as=() game=$VELMORA_BIN preload="$SWAPCOUNT_LIB $GAME_PRELOAD" lib libs=()
     if [ -n "$GAME_USER" ]; then
@@ -72,8 +67,7 @@ start_game() {
             env -i DISPLAY="$DISPLAY" HOME=/nonexistent)
     fi
     install -m 666 /dev/null "$SWAPS" && install -m 666 /dev/null "$AUDIO"
-    # A shell without job control starts what it runs in the background with SIGINT ignored, and
-    # SDL leaves an ignored SIGINT so: the game gets it as from a terminal, where Ctrl-C ends it.
+    # A background job of a shell without job control ignores SIGINT, and SDL leaves it so.
     (cd "$WORKDIR" && exec "${as[@]}" env --default-signal=INT SDL_AUDIODRIVER=disk \
         SDL_DISKAUDIOFILE="$AUDIO" env "$@" LD_PRELOAD="$preload" SWAPCOUNT_FILE="$SWAPS" \
         "$game" >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
@@ -96,8 +90,7 @@ wait_frames() {
 }
 after_frames() { wait_frames $(($(frames) + $1)) "${2:-15}"; }  # COUNT more frames
 
-# wait_window [seconds]: sets GAME_WINDOW once frames come. A zero size in the settings first
-# opens a provisional window of the desktop's size, gone by then: the OpenGL window replaced it.
+# wait_window [seconds]: sets GAME_WINDOW once frames come (a provisional first window is gone).
 wait_window() {
     local i
     wait_frames 2 "${1:-15}" || return 1
@@ -126,9 +119,8 @@ closes_with_0() { close_window && wait_exit 15 && [ "$GAME_STATUS" = 0 ]; }
 # printed_nothing: the game wrote nothing to stdout or stderr (else shows what it wrote).
 printed_nothing() { ! head -qc 300 "$E2E_TMP"/std{out,err} | grep '' >&2; }
 
-# Keys and buttons are held over frames: the game reads them once a frame, and misses a press
-# made and let go between two of its polls. Keys go to the window under the pointer (no window
-# manager gives the focus), so the pointer is put on the window first.
+# Keys and buttons are held over frames: the game misses a press let go between two polls.
+# Keys go to the window under the pointer (no window manager gives the focus).
 hold_key() {  # hold_key KEY [FRAMES]: two frames unless told; fails if they do not come
     local held=0
     xdotool keydown "$1" && after_frames "${2:-2}" || held=$?
@@ -148,10 +140,9 @@ pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -tu1 | xargs; }
 
 same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }  # same A B: pixel for pixel
 
-# alike_pictures A B BOTH NAME [rectangles...]: pictures A and B of one screen from two builds
-# agree once the rectangles are blacked out in both: under 1 % of the pixels differ by more than
-# 10 % (edges and filtering), and at an eighth of the size none by more than 8 % (places and
-# colours). Both are kept side by side in BOTH.
+# alike_pictures A B BOTH NAME [rectangles...]: pictures A and B of one screen agree with the
+# rectangles blacked out: under 1 % of the pixels differ by more than 10 % (edges, filtering),
+# and at an eighth of the size none by more than 8 % (places, colours). BOTH keeps them.
 alike_pictures() {
     local masks=(-alpha off -fill black) r wide small a=$E2E_TMP/alike-a b=$E2E_TMP/alike-b
     for r in "${@:5}"; do masks+=(-draw "rectangle $r"); done
@@ -167,10 +158,9 @@ alike_pictures() {
 # The score panel's frame and inside and the logo's background, from the HUD picture.
 HUD=$VELMORA_SOURCE_DIR/Media/hudtexture.png
 SCREEN_COLOURS="$(pixel "$HUD" 502 492) $(pixel "$HUD" 502 72) $(pixel "$HUD" 25 294)"
-# screen_of SHOT: splash, ready or run, told by five pixels against the HUD picture's colours
-# (each channel within 3, the panel's thin frame within $SCREEN_FRAME_TOLERANCE): without the
-# score panel's frame and inside it is the splash; the ready screen's top corners and top middle
-# show the logo's background.
+# screen_of SHOT: splash, ready or run, by five pixels against the HUD picture's colours (within
+# 3, the panel's thin frame within $SCREEN_FRAME_TOLERANCE): no score panel is the splash; the
+# logo's background in the top corners and middle is the ready screen.
 screen_of() {
     local spots='' xy
     for xy in 9,430 15,445 5,5 635,5 320,30; do
@@ -194,8 +184,7 @@ wait_screen() {  # wait_screen splash|ready|run SECONDS: while the game runs
     until shows "$1"; do ((SECONDS < end)) && game_alive || return 1; done
 }
 
-# craft_x SHOT: the mean column of what is drawn in the craft's rows (300-395), between the
-# score panel and the pointer: the craft's place on a 640 x 480 screen, or -1.
+# craft_x SHOT: the mean column of what is drawn in the craft's rows, or -1.
 craft_x() {
     convert "$1" -crop 460x95+90+300 +repage -colorspace gray -threshold 25% -scale '460x1!' \
         -depth 8 gray:- | od -An -v -tu1 |
@@ -209,18 +198,31 @@ holds_one_integer() {  # holds_one_integer FILE: digits, one line end, nothing e
     grep -qxE -- '-?[0-9]+' "$1" && [ "$(wc -l <"$1")" = 1 ] && [ -z "$(tail -c 1 "$1")" ]
 }
 
-# spoil KIND FILES...: each of FILES, in $PLAYER_DIR, missing, cut in half, all but its first
-# 64 bytes zeroed, a directory or a copy of $BAD/KIND.
+# spoil KIND FILES...: each of FILES in $PLAYER_DIR missing, zeroed past its first 64 bytes, a
+# directory or a copy of $BAD/KIND.
 spoil() {
     local file size
     for file in "${@:2}"; do
         file=${PLAYER_DIR:?}/$file size=$(stat -c %s "$file")
         case $1 in
             missing) rm -r "$file" ;;
-            cut) truncate -s $((size / 2)) "$file" ;;
             corrupt) truncate -s 64 "$file" && truncate -s "$size" "$file" ;;
             directory) rm "$file" && mkdir "$file" ;;
             *) cp "$BAD/$1" "$file" ;;
         esac
     done
 }
+
+# The shared cases' verbs (cases.sh) for a game in a window here, the desktop's or Wine's; the
+# browser's driver has its own.
+hold() { hold_key "$1" "$2"; }
+pause_key() { hold Escape 2; }
+click() { click_at "$@"; }
+move() { move_pointer "$@"; }
+MEDIA="Media/splashscreen.png Media/hudtexture.png Media/meshtexture.png Media/dashboard.png"
+break_media() { spoil "$1" $MEDIA Media/music.mp3; }
+sounds() { case $1 in loud) (($(loudest) > 1000)) ;; silent) [ -s "$AUDIO" ] && (($(loudest) == 0)) ;; esac; }
+STEERING="A -1 hold a 20
+Left -1 hold Left 20
+D 1 hold d 20
+Right 1 hold Right 20"

@@ -11,23 +11,13 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/cases.sh"
 start_xvfb
 PLAYER_DIR=$WORKDIR SCORE=$WORKDIR/velmora.score
-STEERING="A -1 hold a 20
-Left -1 hold Left 20
-D 1 hold d 20
-Right 1 hold Right 20"
 
 game_start() { start_game && wait_window; }
 game_end() { closes_with_0 && printed_nothing; }
 exited() { wait_exit 15 && [ "$GAME_STATUS" = 0 ] && printed_nothing; }
-hold() { hold_key "$1" "$2"; }  # keys go to the window under the pointer
-pause_key() { hold Escape 2; }
-click() { click_at "$@"; }
-move() { move_pointer "$@"; }
 stored_score() { [ -e "$SCORE" ] && holds_one_integer "$SCORE" && cat "$SCORE" || echo none; }
 store_score() { printf '%s\n' "$1" >"$SCORE"; }
 new_player() { make_workdir; }
-break_media() { spoil "$1" Media/{splashscreen,hudtexture,meshtexture,dashboard}.png Media/music.mp3; }
-sounds() { case $1 in loud) (($(loudest) > 1000)) ;; silent) [ -s "$AUDIO" ] && (($(loudest) == 0)) ;; esac; }
 
 xdotool mousemove 1200 1000  # off the window until a case moves it
 shared_cases

@@ -12,10 +12,6 @@ SHOTS=${WEB_TEST_SHOTS:-$E2E_TMP/shots}  # WEB_TEST_SHOTS=folder keeps the pictu
 mkdir -p "$WWW" "$SHOTS"
 SERVER_PID='' BROWSER_PID='' CHROMIUM_PID='' SITE=site
 SCREEN_FRAME_TOLERANCE=60  # a canvas scaled on a phone's page blends the score panel's frame
-STEERING="a -1 hold a 20
-Left -1 hold Left 20
-d 1 hold d 20
-Right 1 hold Right 20"
 
 # web COMMAND...: one command to the browser (see cdp.py), on one line (JavaScript written over
 # several lines is joined); prints the answer's JSON value.
@@ -105,27 +101,13 @@ click() {  # "Exit" acts as the button goes down, and no frame follows to see it
     web mousedown "$1" "$2" >/dev/null && after_frames 2
     web mouseup "$1" "$2" >/dev/null
 }
-# The high score is kept in IndexedDB, as the game's folder /velmora: any entry whose key ends
-# in velmora.score. stored_score reads it there; store_score and new_player write through the
-# page's file system, which the next page's game restores.
-STORED_JS='(async () => {
-  const done = (q) => new Promise((ok, no) => { q.onsuccess = () => ok(q.result);
-                                                q.onerror = () => no(q.error); });
-  for (const { name } of await indexedDB.databases()) {
-    const db = await done(indexedDB.open(name));
-    for (const storeName of db.objectStoreNames) {
-      const store = db.transaction(storeName).objectStore(storeName);
-      for (const key of await done(store.getAllKeys())) {
-        if (!String(key).endsWith("velmora.score")) continue;
-        const value = await done(store.get(key));
-        db.close();
-        return new TextDecoder().decode(value.contents);
-      }
-    }
-    db.close();
-  }
-  return "none";
-})()'
+# The high score is kept in IndexedDB, as the game's folder /velmora (the database and its
+# store are emscripten's IDBFS): stored_score reads it there; store_score and new_player write
+# through the page's file system, which the next page's game restores.
+STORED_JS='new Promise((done) => { const q = indexedDB.open("/velmora"); q.onsuccess = () => {
+  if (!q.result.objectStoreNames.contains("FILE_DATA")) return done("none");
+  const get = q.result.transaction("FILE_DATA").objectStore("FILE_DATA").get("/velmora/velmora.score");
+  get.onsuccess = () => done(get.result ? new TextDecoder().decode(get.result.contents) : "none"); }; })'
 stored_score() {
     web eval "$STORED_JS" | python3 -c 'import json, re, sys
 text = json.load(sys.stdin)
@@ -138,39 +120,28 @@ store_score() {  # store_score TEXT: or none, no stored score at all
         const s = '/velmora/velmora.score', t = '$1'; $keep; FS.syncfs(false, done); })" >/dev/null
 }
 new_player() { SITE=site && store_score none; }
-# break_media missing|corrupt: a copy of the site whose pictures, packed in its data file, and
-# music, a file beside it, are missing (the names changed in the package's index) or all but
-# their first 64 bytes zeroed. The index is JSON as emscripten 3.1.6 writes it; later ones
-# minify it with the rest of the script, keys unquoted ({filename:"/Media/...",...}).
+# break_media missing|corrupt: a copy of the site whose pictures, packed in velmora.data, and
+# music, a file beside it, are missing (renamed in the package's index, which emscripten 3.1.6
+# writes as JSON and later ones minify, keys unquoted) or zeroed past their first 64 bytes.
 break_media() {
     SITE=$1
     [ -d "$WWW/$1" ] || { cp -r "$WWW/site" "$WWW/$1" && python3 - "$WWW/$1" "$1" <<'EOF'; }
-import glob, json, os, re, sys
-site, how = sys.argv[1], sys.argv[2]
-ENTRY = r'\{\s*"?filename"?\s*:\s*"[^"]*"[^{}]*\}'
-script = next(f for f in glob.glob(site + "/*.js") if re.search(ENTRY, open(f).read()))
-text, data = open(script).read(), bytearray(open(glob.glob(site + "/*.data")[0], "rb").read())
-broken = 0
-for entry in re.findall(ENTRY, text):
-    item = json.loads(re.sub(r'([{,]\s*)([A-Za-z_]\w*)\s*:', r'\1"\2":', entry))
-    if not re.search(r"/Media/.*\.png$", item["filename"]):
-        continue
+import json, os, re, sys
+site, how = sys.argv[1:]
+text, data = open(site + "/velmora.js").read(), bytearray(open(site + "/velmora.data", "rb").read())
+entries = re.findall(r'\{\s*"?filename"?\s*:\s*"/Media/[^"]*\.png"[^{}]*\}', text)
+for entry in entries:
+    item = json.loads(re.sub(r'([{,]\s*)(\w+)\s*:', r'\1"\2":', entry))
     if how == "missing":
-        text = text.replace(entry, entry.replace(item["filename"], item["filename"] + ".gone"))
+        text = text.replace(entry, entry.replace(".png", ".png.gone"))
     else:
         data[item["start"] + 64:item["end"]] = bytes(item["end"] - item["start"] - 64)
-    broken += 1
-open(script, "w").write(text)
-open(glob.glob(site + "/*.data")[0], "wb").write(data)
+open(site + "/velmora.js", "w").write(text)
+open(site + "/velmora.data", "wb").write(data)
 music = site + "/Media/music.mp3"
-if how == "missing":
-    os.remove(music)
-else:
-    size = os.path.getsize(music)
-    with open(music, "r+b") as file:
-        file.seek(64)
-        file.write(bytes(size - 64))
-sys.exit(broken != 4)
+size = os.path.getsize(music)
+os.remove(music) if how == "missing" else (os.truncate(music, 64), os.truncate(music, size))
+sys.exit(len(entries) != 4)
 EOF
 }
 sounds() {  # sounds loud|silent: a second of the page's output, measured and judged

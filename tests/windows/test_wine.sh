@@ -31,10 +31,6 @@ echo "Wine prefix ready in $((SECONDS - started)) s"
 GAME_DIR="$T/Saved Games/Zoë Velmora" PACKED=$T/Velmora && mkdir "$T/Saved Games"
 (cd "$T" && unzip -q "$PACKAGE/velmora-windows-x64.zip")
 PLAYER_DIR=$GAME_DIR SCORE=$GAME_DIR/velmora.score BAD=$T
-STEERING="A -1 hold a 20
-Left -1 hold Left 20
-D 1 hold d 20
-Right 1 hold Right 20"
 
 # wait_wine_window [seconds]: sets GAME_WINDOW once the game's window shows, and counts its
 # frames from then on.
@@ -59,19 +55,12 @@ size_of() { xwininfo -id "$GAME_WINDOW" | awk '/Width:/ { w = $2 } /Height:/ { p
 game_start() { start_wine && wait_wine_window && wait_frames 2; }
 game_end() { closes_with_0; }
 exited() { wait_exit 15 && [ "$GAME_STATUS" = 0 ]; }
-hold() { hold_key "$1" "$2"; }  # keys go to the window under the pointer
-pause_key() { hold Escape 2; }
-click() { click_at "$@"; }
-move() { move_pointer "$@"; }
 stored_score() {
     grep -qxE -- "-?[0-9]+"$'\r' "$SCORE" && [ "$(wc -l <"$SCORE")" = 1 ] && tr -d '\r\n' <"$SCORE" ||
         echo none
 }
 store_score() { printf '%s\r\n' "$1" >"$SCORE"; }
 new_player() { rm -rf "$GAME_DIR" && cp -r "$PACKED" "$GAME_DIR"; }
-MEDIA="Media/splashscreen.png Media/hudtexture.png Media/meshtexture.png Media/dashboard.png"
-break_media() { spoil "$1" $MEDIA Media/music.mp3; }
-sounds() { case $1 in loud) (($(loudest) > 1000)) ;; silent) [ -s "$AUDIO" ] && (($(loudest) == 0)) ;; esac; }
 
 xdotool mousemove 1200 1000  # off the window until a case moves it
 shared_cases
