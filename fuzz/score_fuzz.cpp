@@ -1,11 +1,12 @@
 // Feeds arbitrary bytes to the high-score reader as "velmora.score": the high score becomes the
 // file's first integer (after white space) exactly when that integer fits an int, and stays as
 // it was otherwise.
-#include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "game/game_record.h"
 #include "game/score.h"
@@ -21,20 +22,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
+// The C library's reading of the same bytes, which stops at the first byte that is no digit.
 static int expectedHighScore(const std::uint8_t* data, std::size_t size) {
-    std::size_t i = 0;
-    while (i < size && std::isspace(data[i])) ++i;
-    bool negative = false;
-    if (i < size && (data[i] == '-' || data[i] == '+')) negative = data[i++] == '-';
-    if (i >= size || !std::isdigit(data[i])) return untouched;
-    long long value = 0;
-    for (; i < size && std::isdigit(data[i]); ++i) {
-        value = value * 10 + (data[i] - '0');
-        if (value > 2147483648LL) return untouched;
-    }
-    if (negative) value = -value;
-    if (value < INT_MIN || value > INT_MAX) return untouched;
-    return static_cast<int>(value);
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    const bool read = end != text.c_str() && errno == 0 && value >= INT_MIN && value <= INT_MAX;
+    return read ? static_cast<int>(value) : untouched;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
