@@ -1,3 +1,6 @@
+// The flight and the obstacle field against the worked example and their limits: steering the
+// wrong way or too hard, crashes missed or found too far, pillars lost or doubled when the field
+// is full, odd time steps; and the meshes' triangles wound so that culling keeps their faces.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

@@ -1,3 +1,5 @@
+// The frame clock: frames shorter than 16 ms, an overrun that is not carried into the next
+// frame, and the date and time texts of the pause overlay in the wrong form.
 #include <gtest/gtest.h>
 
 #include <climits>

@@ -1,3 +1,5 @@
+// Input polling: a press that is missed or reads held at once, a release lost in the same poll,
+// and key symbols or buttons outside the tables written out of bounds.
 #include <gtest/gtest.h>
 
 #include <cstring>

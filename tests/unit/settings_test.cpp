@@ -1,3 +1,6 @@
+// The settings file read as its format says (spaces, Windows line ends, repeated keys, numbers
+// and junk, the 100-line limit), and the values it gives the display, a width below one pixel
+// among them.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// The score file and the game's frames: a high score lost, lowered, written with the wrong line
+// end, rewritten in place or left half written on a failed save; the splash left too soon or
+// by a click that starts a run; the time step outside its limits.
 #include <SDL/SDL_keysym.h>
 #include <gtest/gtest.h>
 #if defined(_WIN32)
