@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "app/settings.h"
-#include "tests/unit/scratch_folder.h"
+#include "tests/unit/test_files.h"
 
 static const char* const keys[] = {"screenw",    "screenh",      "screenbpp", "fullscreen",
                                    "showcursor", "antialiasing", "mipmapping"};

@@ -1,5 +1,6 @@
-// The interface's text and buttons, and the pause overlay: its slide, its layout at every step,
-// its version text, and the frames the main loop makes of it.
+// The pause overlay's buttons, slide and layout: a hit box a pixel off, a slide that does not
+// turn round where it is, a panel or button line wrong at some step, a version text cut wrong,
+// and the frames the main loop makes of it (the game not frozen, or drawn as the slide ends).
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -13,7 +14,6 @@
 #include "app/main_loop.h"
 #include "game/game_record.h"
 #include "interface/buttons.h"
-#include "interface/font.h"
 #include "interface/interface_startup.h"
 #include "interface/pause.h"
 #include "tests/unit/gl_context.h"
@@ -39,16 +39,6 @@ std::vector<Quad> drawnQuads(void (*draw)()) {
         if (quads.empty() || quads.back() != q) quads.push_back(q);
     }
     return quads;
-}
-
-TEST(InterfaceText, GlyphsStepTenPixelsFromFiveLeftOfThePosition) {
-    ASSERT_TRUE(openTestWindow(640, 480));
-    buildFontCells();
-    const std::vector<Quad> want = {{295, 120, 315, 140, 100},
-                                    {305, 120, 325, 140, 480},
-                                    {315, 120, 335, 140, 180},
-                                    {325, 120, 345, 140, 400}};
-    EXPECT_EQ(drawnQuads([] { drawText("Exit", 300, 120); }), want);
 }
 
 // The band around line 115 is exclusive on all sides; held or right buttons do not click.

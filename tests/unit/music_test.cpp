@@ -1,8 +1,7 @@
-// What of a music file the mixer may decode: a run of at least a second of frames of one kind,
-// closed by a silent frame. Every kind of file a player may put in Media, and every kind of
-// damage, is fed to libmad the way the mixer feeds it, which must then decode frames of the
-// run's format alone; and the real mixer plays each fixture at its own rate and pitch and
-// survives hostile files (checked for memory errors in the sanitizer build).
+// The music the mixer is given: the first second-long run of frames of one kind, closed by a
+// silent frame. Faults caught: frames of another rate or channel count left in the stream (the
+// mixer converts them into too small a buffer), a device opened at another rate than the file's
+// (the tone off pitch), silence, and a hostile file that crashes the mixer or leaves it open.
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
@@ -10,9 +9,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,20 +17,9 @@
 #include "game/game_record.h"
 #include "game/music_format.h"
 #include "tests/unit/mixer_decoder.h"
+#include "tests/unit/test_files.h"
 
 namespace {
-
-std::string sourcePath(const std::string& relative) {
-    const char* source = std::getenv("VELMORA_SOURCE_DIR");
-    return std::string(source ? source : ".") + "/" + relative;
-}
-
-using Bytes = std::vector<unsigned char>;
-
-Bytes fileBytes(const std::string& relative) {
-    std::ifstream in(sourcePath(relative), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 struct Fixture {
     const char* file;
@@ -48,7 +33,8 @@ const Fixture fixtures[] = {
     {"tone-48000-2.mp3", 48000, 2}, {"tone-8000-1.mp3", 8000, 1},   {"tone-11025-2.mp3", 11025, 2},
     {"tone-12000-1.mp3", 12000, 1}, {"tone-tagged.mp3", 44100, 2},  // behind a 70 kB ID3v2 tag
 };
-Bytes fixtureBytes(const char* file) { return fileBytes(std::string("tests/data/music/") + file); }
+std::string fixturePath(const char* file) { return sourcePath("tests/data/music/") + file; }
+Bytes fixtureBytes(const char* file) { return readBytes(fixturePath(file)); }
 
 // What goes wrong when the decoder is handed the stream: a frame of another format than the
 // stream's (the mixer would convert it into a buffer too small), or none at all.
@@ -62,21 +48,6 @@ std::string decodingFault(const MusicStream& stream) {
             return "a frame at " + std::to_string(f.sampleRate) + " Hz, " +
                    std::to_string(f.channels) + " channels";
     return "";
-}
-
-TEST(MusicStream, EachKindOfFilePlaysAtItsOwnFormat) {
-    for (const Fixture& f : fixtures) {
-        const MusicStream m =
-            readMusicStream(sourcePath(std::string("tests/data/music/") + f.file).c_str());
-        EXPECT_EQ(m.format.sampleRate, f.rate) << f.file;
-        EXPECT_EQ(m.format.channels, f.channels) << f.file;
-        EXPECT_EQ(decodingFault(m), "") << f.file;
-    }
-    const MusicStream shipped = readMusicStream(sourcePath("Media/music.mp3").c_str());
-    EXPECT_EQ(shipped.format.sampleRate, 44100);
-    EXPECT_EQ(shipped.format.channels, 2);
-    EXPECT_EQ(decodingFault(shipped), "");
-    EXPECT_EQ(readMusicStream("/nonexistent/music.mp3").format.sampleRate, 0);
 }
 
 // MPEG-1 Layer III frames at 128 kbit/s: 417 bytes at 44.1 kHz, 384 at 48 kHz; 39 of them make
@@ -183,7 +154,7 @@ struct Decoding : ::testing::TestWithParam<Fixture> {};
 
 TEST_P(Decoding, PlaysAudiblyAtItsOwnPitch) {
     SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
-    startMusic(sourcePath(std::string("tests/data/music/") + GetParam().file).c_str());
+    startMusic(fixturePath(GetParam().file).c_str());
     ASSERT_NE(gameRecord.music, nullptr) << Mix_GetError();
     int rate = 0, deviceChannels = 0;
     Uint16 format = 0;
@@ -237,15 +208,14 @@ TEST(MusicStream, HostileFilesDecodeOnlyToTheStreamsFormatThroughTheRealMixer) {
                                           Bytes(tone.begin() + 5000, tone.end())})},
         {"MPEG-2.5 12 kHz mono then 11.025 kHz stereo",
          join({fixtureBytes("tone-12000-1.mp3"), fixtureBytes("tone-11025-2.mp3")})},
-        {"a PNG picture", fileBytes("Media/splashscreen.png")},
+        {"a PNG picture", readBytes(sourcePath("Media/splashscreen.png"))},
         {"a WAV file", wav},
     };
     const std::string path = testing::TempDir() + "hostile.mp3";
     for (const auto& [what, bytes] : files) {
         const MusicStream expected = musicStreamOf(bytes.data(), bytes.size());
         EXPECT_EQ(decodingFault(expected), "") << what;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        writeBytes(path, bytes);
         startMusic(path.c_str());
         EXPECT_EQ(gameRecord.music != nullptr, expected.format.sampleRate != 0) << what;
         SDL_Delay(1200);

@@ -4,16 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/platform.h"
 #include "app/png_decoder.h"
 #include "tests/unit/png_writer.h"
-#include "tests/unit/scratch_folder.h"
+#include "tests/unit/test_files.h"
 
 namespace {
 
@@ -53,15 +50,8 @@ const Png fixtures[] = {
 
 std::string writeFixture(const Png& png) {
     const std::string path = std::string(png.name) + ".png";
-    const Bytes bytes = encode(png);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+    writeBytes(path, encode(png));
     return path;
-}
-
-std::string mediaPath(const std::string& name) {
-    const char* source = std::getenv("VELMORA_SOURCE_DIR");
-    return std::string(source ? source : ".") + "/Media/" + name + ".png";
 }
 
 // FNV-1a over the size, the pixel format (the red and alpha masks, the colour key)
@@ -93,7 +83,7 @@ struct Pictures : ::testing::Test {
 TEST_F(Pictures, TheGameKeepsTheSamePixelsOnEveryDesktop) {
     std::vector<std::string> paths;
     for (const char* name : {"splashscreen", "meshtexture", "hudtexture", "dashboard"})
-        paths.push_back(mediaPath(name));
+        paths.push_back(sourcePath("Media/") + name + ".png");
     for (std::size_t i = 0; i + 1 < std::size(fixtures); ++i)
         paths.push_back(writeFixture(fixtures[i]));
     const std::uint64_t want[] = {
@@ -120,8 +110,7 @@ TEST_F(Pictures, MissingCutAndForeignFilesGiveNothing) {
         {"empty.png", {}},
         {"text.png", Bytes(200, 'x')}};
     for (const auto& [name, bytes] : files) {
-        std::ofstream(name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+        writeBytes(name, bytes);
         EXPECT_EQ(decodePng(name), nullptr) << name;
         EXPECT_EQ(decodeImage(name), nullptr) << name;
     }

@@ -3,10 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
-using Byte = unsigned char;
-using Bytes = std::vector<Byte>;
+#include "tests/unit/test_files.h"
 
 struct PngPicture {
     int width, height, bitDepth, colourType;

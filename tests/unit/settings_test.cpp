@@ -12,7 +12,7 @@
 
 #include "app/display.h"
 #include "app/settings.h"
-#include "tests/unit/scratch_folder.h"
+#include "tests/unit/test_files.h"
 
 struct SettingsFile : ::testing::Test {
     std::filesystem::path dir;

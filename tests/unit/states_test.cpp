@@ -21,7 +21,7 @@
 #include "game/score.h"
 #include "game/states.h"
 #include "tests/unit/gl_context.h"
-#include "tests/unit/scratch_folder.h"
+#include "tests/unit/test_files.h"
 
 // Each case plays in a window and a fresh working directory of its own.
 struct InFolder : ::testing::Test {
@@ -50,6 +50,10 @@ TEST_F(ScoreFile, ARunBeatingTheHighScoreWritesItOtherwiseTheFileIsReadBack) {
         {"  -5\r\n", 0, 0.0f, -5, "  -5\r\n"},
         {"abc 77", 9, 0.0f, 9, "abc 77"},
         {"2147483648", 9, 0.0f, 9, "2147483648"},
+        {"-2147483648", 9, 0.0f, -2147483647 - 1, "-2147483648"},
+        {"-2147483649", 9, 0.0f, 9, "-2147483649"},
+        {"\n+000000000000000000042x", 9, 0.0f, 42, "\n+000000000000000000042x"},
+        {"-", 9, 0.0f, 9, "-"},
         {nullptr, 3, 0.0f, 3, nullptr}};  // a missing file is not created
     for (const auto& [before, high, score, highAfter, after] : rows) {
         std::remove(scoreFileName);

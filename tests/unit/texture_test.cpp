@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,9 +17,8 @@ namespace {
 
 // A PNG of two pixels in one row, stored uncompressed; paletted ones with entry 0 see-through.
 void writePng(const std::string& path, Byte colourType, const Bytes& row, const Bytes& palette) {
-    const Bytes file =
-        encodePng({2, 1, 8, colourType, row, palette, palette.empty() ? Bytes{} : Bytes{0}});
-    std::ofstream(path, std::ios::binary) << std::string(file.begin(), file.end());
+    writeBytes(
+        path, encodePng({2, 1, 8, colourType, row, palette, palette.empty() ? Bytes{} : Bytes{0}}));
 }
 
 // Red, half-transparent blue: red stays red whatever order the surface keeps its bytes in (the

@@ -1,10 +1,33 @@
-// A fresh, empty working folder for each test case that writes files, on any platform.
+// The tests' files: the source tree's, bytes in and out, and a fresh, empty working folder for
+// each case that writes files, on any platform.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <system_error>
+#include <vector>
+
+using Byte = unsigned char;
+using Bytes = std::vector<Byte>;
+
+inline std::string sourcePath(const std::string& relative) {
+    const char* source = std::getenv("VELMORA_SOURCE_DIR");
+    return std::string(source ? source : ".") + "/" + relative;
+}
+
+inline Bytes readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void writeBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
 
 inline std::filesystem::path enterScratchFolder(const std::string& prefix) {
     namespace fs = std::filesystem;
