@@ -16,22 +16,21 @@ build_site "$WWW/site" || { fail "scripts/build-web.sh builds the site"; finish;
 serve || { fail "a loopback server for the site"; finish; }
 start_browser "$T/profile"
 
-# A finger held over two of the game's frames, by canvas pixel or on a page element.
-click() { web touch 0 "$1" "$2" >/dev/null && after_frames 2; web untouch 0 >/dev/null; }
-pause_key() { web touchon 0 '#pause-button' >/dev/null && after_frames 2; web untouch 0 >/dev/null; }
-# finger_held X Y, or finger_held SELECTOR: a finger held 20 frames at canvas pixel (X, Y) or on
-# the element.
+# finger_held FRAMES X Y, or finger_held FRAMES SELECTOR: a finger held that many frames at
+# canvas pixel (X, Y) or on the page's element.
 finger_held() {
-    if [[ $1 == \#* ]]; then web touchon 0 "$1"; else web touch 0 "$1" "$2"; fi >/dev/null &&
-        after_frames 20
+    if [[ $2 == \#* ]]; then web touchon 0 "$2"; else web touch 0 "$2" "$3"; fi >/dev/null &&
+        after_frames "$1"
     web untouch 0 >/dev/null
 }
+click() { finger_held 2 "$@"; }
+pause_key() { finger_held 2 '#pause-button'; }
 # Runs start with the mouse: a tap on the game is a finger on one of its halves, which steers.
 start_run() { wait_screen ready 30 && web click 320 240 >/dev/null && wait_screen run 5; }
-STEERING="right-half 1 finger_held 560 240
-left-half -1 finger_held 80 240
-right-pad 1 finger_held #steer-right
-left-pad -1 finger_held #steer-left"
+STEERING="right-half 1 finger_held 20 560 240
+left-half -1 finger_held 20 80 240
+right-pad 1 finger_held 20 #steer-right
+left-pad -1 finger_held 20 #steer-left"
 
 web emulate 768 1024 mobile >/dev/null
 shared_cases
