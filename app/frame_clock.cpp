@@ -83,12 +83,7 @@ void buildClockTexts(const std::tm& local) {
 void tickFrameClock() {
     const std::uint32_t waitMs = stepFrameClock(frameClockTicks());
     if (waitMs > 0) waitOutFrame(waitMs);
-    const std::time_t now = std::time(nullptr);
     std::tm local{};
     // Without a local time (the runtime failed to convert) the texts keep their last values.
-#if defined(_WIN32)
-    if (localtime_s(&local, &now) == 0) buildClockTexts(local);
-#else
-    if (localtime_r(&now, &local) != nullptr) buildClockTexts(local);
-#endif
+    if (localTimeNow(&local)) buildClockTexts(local);
 }

@@ -34,15 +34,6 @@ static void drainEvents() {
         if (event.type == SDL_QUIT) quitRequested = true;
 }
 
-// Libraries talk on stderr: ALSA, for one, on every machine without a sound card. The game
-// itself prints nothing, so nothing of theirs should reach the player's terminal either.
-#if defined(_WIN32)
-constexpr const char* nullDevice = "NUL";
-#else
-constexpr const char* nullDevice = "/dev/null";
-#endif
-static void silenceLibraryMessages() { std::freopen(nullDevice, "w", stderr); }
-
 void startUp() {
     silenceLibraryMessages();
     applySettings();

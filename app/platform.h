@@ -1,13 +1,26 @@
-// The platform seam: the few things the desktop (SDL 1.2 and OpenGL 1.x on a window system) and
-// the browser (WebAssembly and WebGL in a page) do differently. Each function here has one
-// definition in platform_desktop.cpp and one in platform_web.cpp; the game around them is shared.
+// The platform seam: the few things the desktops (SDL 1.2 and OpenGL 1.x on X11 or Windows) and
+// the browser (WebAssembly and WebGL in a page) do differently. The build picks the definitions:
+// platform_desktop.cpp with platform_x11.cpp or platform_win32.cpp beside it for what the two
+// window systems do differently, or platform_web.cpp with the page's platform_web.js.
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
+
+// ---- the process ----
+
+// Called first thing: moves to the folder the game's files live in, where the platform may
+// start the game elsewhere.
+void enterGameFolder();
+// Libraries talk on stderr (ALSA, for one, on every machine without a sound card); the game
+// itself prints nothing, so nothing of theirs reaches the player's terminal either.
+void silenceLibraryMessages();
+// The calendar time now in the local time zone; false where the runtime cannot convert it.
+bool localTimeNow(std::tm* local);
 
 // ---- the frame loop ----
 
@@ -47,11 +60,12 @@ bool pointerOverWindow();
 
 // A picture file decoded into a software surface of 3- or 4-byte pixels; null when it can't be.
 SDL_Surface* decodeImage(const char* path);
-// The same with 32-bit pixels that carry alpha, as the interface atlas is built from.
-SDL_Surface* decodeImageWithAlpha(const char* path);
-// Fills the bound texture from the surface: level 0, and every smaller level when asked.
-// components is OpenGL 1.x's bytes per pixel, layout the order of the surface's bytes.
-void uploadTextureImage(const SDL_Surface* image, GLint components, GLenum layout, bool mipmaps);
+// The same in the display's own format with alpha, as the interface atlas is built in: the
+// window's on the desktop; in the page, red-first RGBA, which every picture decodes to there.
+SDL_Surface* decodeImageForDisplay(const char* path);
+// Fills the bound texture from a surface made by the two above: level 0, and every smaller
+// level when asked.
+void uploadTextureImage(const SDL_Surface* image, bool mipmaps);
 
 // ---- meshes ----
 
@@ -66,20 +80,24 @@ void finishMeshDraws();
 
 // ---- sound ----
 
-struct MusicStream;
+// Runs start(path) when the music may begin: on the desktop at once, as the last step of
+// start-up. The browser shows the first frame first, then downloads the file (the site's
+// largest, not needed for that frame) and runs start once it has arrived or failed to: its
+// sound is heard only after the player's first gesture anyway.
+void scheduleMusicStart(const char* path, void (*start)(const char* path));
 
-// Runs start(path), which opens the sound and plays the music file at path: on the desktop at
-// once, as the last step of start-up. The browser shows the first frame first, then downloads
-// the file (the site's largest, not needed for that frame) and runs start once it has arrived
-// or failed to: its sound is heard only after the player's first gesture anyway.
-void startMusicWhenHeard(const char* path, void (*start)(const char* path));
-
-// The mixer's handle for the music file at path, or null where it cannot be played safely. The
-// desktop's decoder reads the prepared stream alone, and only when the open audio device takes
-// its rate and channels as they are; the browser decodes and resamples the file itself.
-Mix_Music* loadMusic(const char* path, const MusicStream& stream);
+// Opens the sound device for the music file at path and returns the mixer's handle for the
+// file, or null where it cannot be played safely; the device may be open either way, and
+// closeMusic closes it. The desktop's mixer plays only the file's first long run of frames of
+// one kind, on a device opened at their rate and channels; the browser decodes and resamples
+// any file it can itself.
+Mix_Music* openMusic(const char* path);
+// Frees the music, closes the device and lets go of what the file's playing kept.
+void closeMusic(Mix_Music* music);
 
 // ---- storage ----
 
-// Called once the score file has been replaced: makes the new file outlast the process.
-void scoreFileSaved();
+// Replaces the file at path with one holding text, whole and durably: after a crash or a power
+// cut the old file or the new one, never a torn one. On any failure the old file stays as it
+// was, no temporary file is left, and the answer is false.
+bool replaceFileWhole(const char* path, const char* text);

@@ -1,19 +1,20 @@
-// The desktop side of the platform seam: SDL 1.2 and OpenGL 1.x with GLU.
+// The desktop side of the platform seam: SDL 1.2 and OpenGL 1.x with GLU, as X11 and Windows
+// share it. What the two do differently is in platform_x11.cpp and platform_win32.cpp.
 #include "app/platform.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <cstdio>
+#include <string>
 
+#include <GL/glext.h>
 #include <GL/glu.h>
-#if !defined(_WIN32)
-#include <SDL/SDL_syswm.h>
-#include <sys/socket.h>
-#endif
 
-#include "app/display.h"
 #include "app/main_loop.h"
+#include "app/platform_desktop.h"
 #include "game/meshes.h"
 #include "game/music_format.h"
+
+// Pixel masks are written for the byte order of every machine the game is built for.
+static_assert(SDL_BYTEORDER == SDL_LIL_ENDIAN, "red-first masks assume little-endian pixels");
 
 // ---- the frame loop ----
 
@@ -31,58 +32,9 @@ void waitOutFrame(std::uint32_t waitMs) { SDL_Delay(waitMs); }
 
 // ---- the window ----
 
-// Debian's SDL 1.2 falls back to a text-mode driver when there is no X display; that driver
-// writes to the terminal and can never make an OpenGL mode, so unless the player chose a
-// driver, X11 is the only one worth trying.
-void chooseVideoDriver() {
-#if !defined(_WIN32)  // SDL's own choice there, windib, is the one that makes OpenGL windows
-    if (SDL_getenv("SDL_VIDEODRIVER") == nullptr)
-        SDL_putenv(const_cast<char*>("SDL_VIDEODRIVER=x11"));
-#endif
-}
-
 void setWindowCaption(const char* caption) { SDL_WM_SetCaption(caption, nullptr); }
 
 void showSystemCursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
-
-#if defined(_WIN32)
-// Windows' SDL answers a refused mode with a null surface; nothing ends the process on the way.
-void beginModeSet() {}
-void endModeSet() {}
-#else
-// The socket of the connection to the X server while a mode is being set; -1 at other times.
-static int modeSetConnection = -1;
-
-static int displayConnection() {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWMInfo(&info) != 1 || info.info.x11.display == nullptr) return -1;
-    return ConnectionNumber(info.info.x11.display);
-}
-
-// Xlib ends the process with exit(1) both when the server answers a request with an error and
-// when the connection breaks. An error leaves the connection open, with the server still
-// there; a break leaves the socket at its end or failing. Xlib does not close it before exiting.
-static bool connectionOpen(int socket) {
-    char next;
-    const ssize_t got = recv(socket, &next, 1, MSG_PEEK | MSG_DONTWAIT);
-    return got > 0 || (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
-}
-
-// Runs before every other exit handler registered earlier, and _Exit skips them: the display
-// is half set up, and nothing more should talk to it.
-static void endRefusedModeSet() {
-    if (modeSetConnection >= 0 && connectionOpen(modeSetConnection)) std::_Exit(modeRefusedStatus);
-}
-
-void beginModeSet() {
-    static bool handlerRegistered;
-    if (!handlerRegistered) handlerRegistered = std::atexit(endRefusedModeSet) == 0;
-    modeSetConnection = displayConnection();
-}
-
-void endModeSet() { modeSetConnection = -1; }
-#endif
 
 // ---- input ----
 
@@ -111,24 +63,11 @@ bool pointerOverWindow() { return (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0; 
 
 // ---- pictures ----
 
-// Windows builds carry no SDL_image: libpng decodes the pictures into the surfaces it would give.
-#if defined(_WIN32)
-#include "app/png_decoder.h"
-static SDL_Surface* loadPicture(const char* path) { return decodePng(path); }
-#else
-#include <SDL/SDL_image.h>
-static SDL_Surface* loadPicture(const char* path) { return IMG_Load(path); }
-#endif
-
 // Paletted, grey and 16-bit images have no upload format of their own: they are redrawn into
 // 32-bit red-first pixels. The blit turns a colour key into transparent pixels (the new
 // surface starts zeroed) and every other pixel opaque.
 static SDL_Surface* widenToRgba(SDL_Surface* image) {
-#if SDL_BYTEORDER == SDL_LIL_ENDIAN
     const Uint32 r = 0x000000FF, g = 0x0000FF00, b = 0x00FF0000, a = 0xFF000000;
-#else
-    const Uint32 r = 0xFF000000, g = 0x00FF0000, b = 0x0000FF00, a = 0x000000FF;
-#endif
     SDL_Surface* wide = SDL_CreateRGBSurface(SDL_SWSURFACE, image->w, image->h, 32, r, g, b, a);
     if (wide == nullptr) return nullptr;
     SDL_SetAlpha(image, 0, SDL_ALPHA_OPAQUE);  // copy alpha as it is rather than blend it
@@ -147,7 +86,7 @@ SDL_Surface* decodeImage(const char* path) {
     return wide;
 }
 
-SDL_Surface* decodeImageWithAlpha(const char* path) {
+SDL_Surface* decodeImageForDisplay(const char* path) {
     SDL_Surface* image = loadPicture(path);
     if (image == nullptr) return nullptr;
     SDL_Surface* converted = SDL_DisplayFormatAlpha(image);
@@ -155,7 +94,14 @@ SDL_Surface* decodeImageWithAlpha(const char* path) {
     return converted;
 }
 
-void uploadTextureImage(const SDL_Surface* image, GLint components, GLenum layout, bool mipmaps) {
+// Only 3- and 4-byte pixels reach here; red in the lowest byte means the bytes lie in
+// red-green-blue order, anything else is taken as blue first. OpenGL 1.x takes the bytes per
+// pixel as the internal format.
+void uploadTextureImage(const SDL_Surface* image, bool mipmaps) {
+    const GLint components = image->format->BytesPerPixel;
+    const bool redFirst = image->format->Rmask == 0x000000FF;
+    const GLenum layout =
+        components == 4 ? (redFirst ? GL_RGBA : GL_BGRA) : (redFirst ? GL_RGB : GL_BGR);
     if (mipmaps)
         gluBuild2DMipmaps(GL_TEXTURE_2D, components, image->w, image->h, layout, GL_UNSIGNED_BYTE,
                           image->pixels);
@@ -185,6 +131,12 @@ void finishMeshDraws() {}
 
 // ---- sound ----
 
+void scheduleMusicStart(const char* path, void (*start)(const char*)) { start(path); }
+
+// The decoder reads the music from here for as long as it plays.
+static MusicStream musicStream;
+static bool soundOpen;
+
 // The decoder writes 16-bit samples, converted in place when the device wants anything else:
 // only a device that takes the stream as it is never converts.
 static bool deviceTakes(MusicFormat music) {
@@ -194,17 +146,45 @@ static bool deviceTakes(MusicFormat music) {
            channels == music.channels && format == AUDIO_S16;
 }
 
-void startMusicWhenHeard(const char* path, void (*start)(const char*)) { start(path); }
-
-Mix_Music* loadMusic(const char*, const MusicStream& stream) {
-    if (stream.format.sampleRate == 0 || !deviceTakes(stream.format)) return nullptr;
+Mix_Music* openMusic(const char* path) {
+    musicStream = readMusicStream(path);
+    // Zeros (nothing safe to play) leave the rate and channels to the library's defaults, as
+    // do the zero sample format and buffer size always.
+    if (Mix_OpenAudio(musicStream.format.sampleRate, 0, musicStream.format.channels, 0) != 0)
+        return nullptr;
+    soundOpen = true;
+    if (musicStream.format.sampleRate == 0 || !deviceTakes(musicStream.format)) return nullptr;
     SDL_RWops* source =
-        SDL_RWFromConstMem(stream.bytes.data(), static_cast<int>(stream.bytes.size()));
+        SDL_RWFromConstMem(musicStream.bytes.data(), static_cast<int>(musicStream.bytes.size()));
     if (source == nullptr) return nullptr;
     return Mix_LoadMUSType_RW(source, MUS_MP3, SDL_TRUE);
 }
 
+void closeMusic(Mix_Music* music) {
+    if (!soundOpen) return;
+    soundOpen = false;
+    Mix_HaltMusic();
+    if (music != nullptr) Mix_FreeMusic(music);
+    Mix_CloseAudio();
+    musicStream = {{0, 0}, {}};
+}
+
 // ---- storage ----
 
-// The file system keeps what was renamed into place; nothing more to do.
-void scoreFileSaved() {}
+// The new file is written beside the old one first and moved over it only once it is complete.
+static bool writeWholeFile(const char* path, const char* text) {
+    std::FILE* file = std::fopen(path, "w");
+    if (file == nullptr) return false;
+    bool written = std::fputs(text, file) >= 0;
+    written = std::fflush(file) == 0 && written;
+    written = written && syncFileToDisk(file);
+    return std::fclose(file) == 0 && written;
+}
+
+bool replaceFileWhole(const char* path, const char* text) {
+    const std::string temporary = std::string(path) + ".tmp";
+    if (writeWholeFile(temporary.c_str(), text) && moveFileOver(temporary.c_str(), path))
+        return true;
+    std::remove(temporary.c_str());
+    return false;
+}

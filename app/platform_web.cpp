@@ -1,11 +1,13 @@
 // The browser side of the platform seam: WebAssembly built by emscripten, drawing through WebGL
-// (with its fixed-function emulation), one frame per animation frame of the page. Its partner
-// app/platform_web.js restores the saved score before the game starts and keeps it afterwards.
+// (with its fixed-function emulation), one frame per animation frame of the page. The JavaScript
+// it calls is in app/platform_web.js, in one record, velmora.
 #define GL_GLEXT_PROTOTYPES
 
 #include "app/platform.h"
 
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include <GL/glext.h>
 #include <emscripten.h>
@@ -13,12 +15,23 @@
 
 #include "app/main_loop.h"
 #include "game/meshes.h"
-#include "game/music_format.h"
 
 // The compiler's image decoder (linked with -sSTB_IMAGE): plain pixels in ordinary memory.
 extern "C" {
 unsigned char* stbi_load(const char* path, int* width, int* height, int* channels, int wanted);
 void stbi_image_free(void* pixels);
+}
+
+// ---- the process ----
+
+// The game's files are the page's own file system, where the game starts.
+void enterGameFolder() {}
+
+void silenceLibraryMessages() { std::freopen("/dev/null", "w", stderr); }
+
+bool localTimeNow(std::tm* local) {
+    const std::time_t now = std::time(nullptr);
+    return localtime_r(&now, local) != nullptr;
 }
 
 // ---- the frame loop ----
@@ -27,26 +40,13 @@ static double clockStartMs = -1.0;
 static std::uint32_t nextFrameDueMs;
 static bool savedScoreArrived;
 
-// The page hears of the first frame: what it does then (keeping the site for offline play)
-// waits until the game is on screen.
-EM_JS(void, countPresentedFrame, (), {
-    var first = !Module['velmoraFrames'];
-    if (first) Module['velmoraFirstFrameAt'] = performance.now();
-    Module['velmoraFrames'] = (Module['velmoraFrames'] || 0) + 1;
-    if (first && Module['onFirstFrame']) setTimeout(Module['onFirstFrame'], 0);
-});
-
-EM_JS(void, announceGameEnded, (), {
-    if (Module['onGameEnded']) Module['onGameEnded']();
-});
-
-EM_JS(int, savedScoreRestored, (), { return Module['velmoraScoreRestored'] ? 1 : 0; });
+static bool firstFrameShown() { return clockStartMs >= 0.0; }
 
 // The clock starts when the first frame is shown, not when SDL started: downloading, start-up
 // and the first frame's shader compiling take seconds in a browser, and the splash's 5 s are
 // the player's. It reads 0 while the first frame is made.
 std::uint32_t frameClockTicks() {
-    if (clockStartMs < 0.0) return 0;
+    if (!firstFrameShown()) return 0;
     return static_cast<std::uint32_t>(emscripten_get_now() - clockStartMs);
 }
 
@@ -56,7 +56,7 @@ std::uint32_t frameClockTicks() {
 // saved over a score not yet read would lose it. The splash stays on screen meanwhile, and its
 // time counts.
 static bool savedScoreInPlace() {
-    if (!savedScoreArrived) savedScoreArrived = savedScoreRestored();
+    if (!savedScoreArrived) savedScoreArrived = EM_ASM_INT(return velmora.scoreRestored);
     return savedScoreArrived;
 }
 
@@ -69,28 +69,38 @@ static bool frameDue() {
     return static_cast<std::int32_t>(frameClockTicks() - nextFrameDueMs) >= 0;
 }
 
-static void endGame() {
-    emscripten_cancel_main_loop();
-    shutDown();
-    announceGameEnded();
-}
-
 static const char* musicPath;
 static void (*musicStart)(const char*);
 
-void startMusicWhenHeard(const char* path, void (*start)(const char*)) {
+void scheduleMusicStart(const char* path, void (*start)(const char*)) {
     musicPath = path;
     musicStart = start;
 }
 
+// A game ended by "Exit" while the file was on its way stays silent.
+static void startMusicUnlessEnded(const char* path) {
+    if (!quitRequested) musicStart(path);
+}
+
+// The file comes from beside the page, under the same name, into the game's own files; one
+// that cannot be fetched is started all the same and stays silent, as a missing file does.
+static void startMusicDownload() {
+    if (musicPath == nullptr) return;
+    emscripten_async_wget(musicPath, musicPath, startMusicUnlessEnded, startMusicUnlessEnded);
+    musicPath = nullptr;
+}
+
+static void endGame() {
+    emscripten_cancel_main_loop();
+    shutDown();
+    EM_ASM(velmora.gameEnded());
+}
+
 static void runDueFrame() {
-    // The file comes from beside the page, under the same name, into the game's own files; one
-    // that cannot be fetched is started all the same and stays silent, as a missing file does.
-    if (clockStartMs >= 0.0 && musicPath != nullptr) {
-        emscripten_async_wget(musicPath, musicPath, musicStart, musicStart);
-        musicPath = nullptr;
+    if (firstFrameShown()) {
+        startMusicDownload();
+        if (!savedScoreInPlace()) return;
     }
-    if (clockStartMs >= 0.0 && !savedScoreInPlace()) return;
     if (!frameDue()) return;
     runFrame();
     if (quitRequested) endGame();
@@ -98,34 +108,17 @@ static void runDueFrame() {
 
 static void watchPointer();
 
-// A picture that failed to load leaves its texture name 0. Desktop OpenGL's texture 0 has no
-// image, so texturing with it is as if off and the quads show their plain white; WebGL samples
-// an unbound texture as opaque black, and the pillars would vanish into the night. Name 0 is
-// given a white texel here once start-up has made every texture.
-EM_JS(void, whitenTextureZero, (), {
-    var gl = GLctx;
-    var bound = gl.getParameter(gl.TEXTURE_BINDING_2D);
-    var white = gl.createTexture();
-    gl.bindTexture(gl.TEXTURE_2D, white);
-    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, 1, 1, 0, gl.RGBA, gl.UNSIGNED_BYTE,
-                  new Uint8Array([ 255, 255, 255, 255 ]));
-    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
-    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
-    GL.textures[0] = white;
-    gl.bindTexture(gl.TEXTURE_2D, bound || white);
-});
-
 void runFrameLoop() {
     watchPointer();
-    whitenTextureZero();
+    EM_ASM(velmora.whitenTextureZero());
     emscripten_set_main_loop(runDueFrame, 0, false);
 }
 
 // The browser shows what was drawn once the animation frame's callback returns.
 void presentFrame() {
     SDL_GL_SwapBuffers();
-    if (clockStartMs < 0.0) clockStartMs = emscripten_get_now();
-    countPresentedFrame();
+    if (!firstFrameShown()) clockStartMs = emscripten_get_now();
+    EM_ASM(velmora.framePresented());
 }
 
 // ---- the window ----
@@ -139,10 +132,7 @@ void endModeSet() {}
 // The page keeps its own title.
 void setWindowCaption(const char*) {}
 
-EM_JS(void, setCanvasCursor, (int shown),
-      { Module['canvas'].style.cursor = shown ? 'default' : 'none'; });
-
-void showSystemCursor(bool shown) { setCanvasCursor(shown); }
+void showSystemCursor(bool shown) { EM_ASM(velmora.showCursor($0), shown); }
 
 // ---- input ----
 
@@ -233,43 +223,15 @@ int gameKeySymbol(int eventSymbol) {
 
 constexpr int rgbaBytes = 4;
 
-// A picture the browser decoded while the game loaded (platform_web.js): its size, if it was
-// decoded there, and then its pixels, red first, copied straight into a surface's rows.
-EM_JS(int, browserDecodedSize, (const char* path, int* width, int* height), {
-    var picture = velmoraDecodedPicture(UTF8ToString(path));
-    if (!picture) return 0;
-    HEAP32[width >> 2] = picture.width;
-    HEAP32[height >> 2] = picture.height;
-    return 1;
-});
-
-EM_JS(void, takeBrowserDecoded, (const char* path, void* pixels, int pitch), {
-    var picture = velmoraTakeDecodedPicture(UTF8ToString(path));
-    var rowBytes = picture.width * 4;
-    for (var row = 0; pixels && row < picture.height; ++row)
-        HEAPU8.set(picture.pixels.subarray(row * rowBytes, (row + 1) * rowBytes),
-                   pixels + row * pitch);
-});
-
-static SDL_Surface* makeRgbaSurface(int width, int height) {
-    return SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, 0x000000FF, 0x0000FF00,
-                                0x00FF0000, 0xFF000000);
-}
-
 // Decoded here rather than by IMG_Load: the browser's SDL keeps a loaded picture in a canvas,
 // through which alpha loses precision and from which nothing can be blitted in WebGL mode. The
 // surface made here keeps its pixels in ordinary memory, red first.
 SDL_Surface* decodeImage(const char* path) {
     int width = 0, height = 0, channels = 0;
-    if (browserDecodedSize(path, &width, &height)) {
-        SDL_Surface* image = makeRgbaSurface(width, height);
-        takeBrowserDecoded(path, image != nullptr ? image->pixels : nullptr,
-                           image != nullptr ? image->pitch : 0);
-        return image;
-    }
     unsigned char* pixels = stbi_load(path, &width, &height, &channels, rgbaBytes);
     if (pixels == nullptr) return nullptr;
-    SDL_Surface* image = makeRgbaSurface(width, height);
+    SDL_Surface* image = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, 0x000000FF,
+                                              0x0000FF00, 0x00FF0000, 0xFF000000);
     if (image != nullptr)
         for (int row = 0; row < height; ++row)
             std::memcpy(static_cast<Uint8*>(image->pixels) + row * image->pitch,
@@ -278,13 +240,14 @@ SDL_Surface* decodeImage(const char* path) {
     return image;
 }
 
-SDL_Surface* decodeImageWithAlpha(const char* path) { return decodeImage(path); }
+// The page's display format is red-first RGBA, as decodeImage gives every picture.
+SDL_Surface* decodeImageForDisplay(const char* path) { return decodeImage(path); }
 
-// WebGL takes the layout itself as the internal format, not a count of bytes, and builds the
-// mipmaps on its own.
-void uploadTextureImage(const SDL_Surface* image, GLint, GLenum layout, bool mipmaps) {
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(layout), image->w, image->h, 0, layout,
-                 GL_UNSIGNED_BYTE, image->pixels);
+// Every surface here is red-first RGBA. WebGL takes the layout itself as the internal format,
+// and builds the mipmaps on its own.
+void uploadTextureImage(const SDL_Surface* image, bool mipmaps) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image->w, image->h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 image->pixels);
     if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
 }
 
@@ -294,18 +257,15 @@ void uploadTextureImage(const SDL_Surface* image, GLint, GLenum layout, bool mip
 // separate position and texture arrays are copied into one by the emulation, vertex by vertex,
 // on every call. So the meshes are moved here instead of by the modelview matrix, into one array
 // that interleaves each vertex's position and texture coordinates, and drawn with one call.
-// Normals are left out: their array is never enabled. There is room for a field of 256 pillars
-// and the craft; a fuller field is drawn in more calls.
+// Normals are left out: their array is never enabled. The GL layer copies a whole draw into one
+// of its scratch buffers, so the batch holds what the largest of them does (web/CMakeLists.txt
+// sizes it for a field fuller than play makes); a fuller field is drawn in more calls.
 constexpr int batchPositionFloats = 3;
 constexpr int batchTexCoordFloats = 2;
 constexpr int batchVertexFloats = batchPositionFloats + batchTexCoordFloats;
-constexpr int pillarVertices = 72, craftVertices = 960;
-constexpr int batchPillars = 256;  // steady play keeps about 176 alive
-constexpr int batchVertexCapacity = batchPillars * pillarVertices + craftVertices;
+constexpr int batchVertexCapacity = GL_TEMP_BUFFER_BYTES / (batchVertexFloats * sizeof(float));
 
 static float batchVertices[batchVertexCapacity * batchVertexFloats];
-static_assert(sizeof batchVertices <= GL_TEMP_BUFFER_BYTES,
-              "the GL layer copies a whole batch into one of its scratch buffers");
 static int batchVertexCount;
 
 static void appendMovedMesh(const Mesh& mesh, float x, float y, float z) {
@@ -339,14 +299,34 @@ void finishMeshDraws() {
 
 // ---- sound ----
 
-// The browser decodes the file and Web Audio resamples it to the output's rate itself; the
-// music plays where the desktop's would, so a file is silent on both or heard on both.
-Mix_Music* loadMusic(const char* path, const MusicStream& stream) {
-    return stream.format.sampleRate == 0 ? nullptr : Mix_LoadMUS(path);
+// The browser's mixer never refuses the device, and only records its rate, channels and
+// buffer size: the browser decodes the file and Web Audio resamples it to the output's rate.
+// So the usual values do, any file the browser can decode plays, and one it cannot stays
+// silent (platform_web.js).
+constexpr int deviceRate = 44100, deviceChannels = 2, deviceBufferFrames = 1024;
+
+static bool soundOpen;
+
+Mix_Music* openMusic(const char* path) {
+    Mix_OpenAudio(deviceRate, MIX_DEFAULT_FORMAT, deviceChannels, deviceBufferFrames);
+    soundOpen = true;
+    return Mix_LoadMUS(path);
+}
+
+void closeMusic(Mix_Music* music) {
+    if (!soundOpen) return;
+    soundOpen = false;
+    Mix_HaltMusic();
+    if (music != nullptr) Mix_FreeMusic(music);
+    Mix_CloseAudio();
 }
 
 // ---- storage ----
 
-EM_JS(void, keepScoreFile, (), { velmoraKeepScoreFile(); });
-
-void scoreFileSaved() { keepScoreFile(); }
+// The file and its kept copy are written in the page's memory and stored in IndexedDB
+// afterwards (platform_web.js).
+bool replaceFileWhole(const char* path, const char* text) {
+    const int replaced =
+        EM_ASM_INT(return velmora.replaceFileWhole(UTF8ToString($0), UTF8ToString($1)), path, text);
+    return replaced != 0;
+}

@@ -1,8 +1,5 @@
 #include "app/png_decoder.h"
 
-// The browser build decodes pictures through its own port of SDL_image.
-#if !defined(__EMSCRIPTEN__)
-
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -74,14 +71,8 @@ SDL_Surface* makeSurface(png_structp png, png_infop info) {
     if (png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE)
         return SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, bits, 0, 0, 0, 0);
     const Uint32 alpha = channels == 4 ? 0xFF000000 : 0;
-#if SDL_BYTEORDER == SDL_LIL_ENDIAN
     return SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, bits, 0x000000FF, 0x0000FF00,
                                 0x00FF0000, alpha);
-#else
-    const int shift = channels == 4 ? 0 : 8;
-    return SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, bits, 0xFF000000 >> shift,
-                                0x00FF0000 >> shift, 0x0000FF00 >> shift, alpha >> 24);
-#endif
 }
 
 // The key is set before the palette is filled: a grey or colour key is looked up in the
@@ -161,5 +152,3 @@ SDL_Surface* decodePng(const char* path) {
     read.surface = nullptr;
     return surface;
 }
-
-#endif

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Cold starts of pages side by side: each round loads every URL once, in turn, each in a new
 chromium profile (headless, software WebGL), and reads navigation start to the first presented
-frame (Module.velmoraFirstFrameAt, which the game and bench/web_floor.html both set). Taking the
+frame (Module.velmora.firstFrameAt, which the game and bench/web_floor.html both set). Taking the
 pages in turn spreads the machine's changing load over all of them alike; on a shared machine
 the starts of one page alone drift by a second from one minute to the next.
 
@@ -31,7 +31,8 @@ WARM_UP = "data:text/html," + urllib.parse.quote(
     "<canvas id=c></canvas><script>const g = c.getContext('webgl'); g.clearColor(1, 0, 0, 1);"
     "g.clear(g.COLOR_BUFFER_BIT); requestAnimationFrame(() => document.title = 'warm');</script>")
 
-FIRST_FRAME = ('Module.velmoraFirstFrameAt'
+SHOWN = "window.Module && Module.velmora && Module.velmora.firstFrameAt !== null"
+FIRST_FRAME = ('Module.velmora.firstFrameAt'
                ' - performance.getEntriesByType("navigation")[0].startTime')
 
 
@@ -44,7 +45,7 @@ def first_frame(url, warm):
             cdp.wait_for("document.title == 'warm'", 30)
             time.sleep(1.5)
         cdp.navigate(url)
-        if not cdp.wait_for("window.Module && Module.velmoraFrames >= 1", 60):
+        if not cdp.wait_for(SHOWN, 60):
             return None
         return cdp.evaluate(FIRST_FRAME)
     finally:

@@ -5,10 +5,10 @@ every CLICK_EVERY seconds, and prints one line as play_bench.sh's measure does:
 
     fps cpu x rss first
 
-fps: presented frames (Module.velmoraFrames) per second of page time over the measured window;
-cpu: CPU seconds per wall second of the browser's whole process tree (browser, GPU process,
-renderer, utilities), from /proc; x: "-" (no X server); rss: the tree's summed proportional
-set size at the end, MB; first: navigation start to the first presented frame, ms.
+fps: presented frames (Module.velmora.framesShown) per second of page time over the measured
+window; cpu: CPU seconds per wall second of the browser's whole process tree (browser, GPU
+process, renderer, utilities), from /proc; x: "-" (no X server); rss: the tree's summed
+proportional set size at the end, MB; first: navigation start to the first presented frame, ms.
 "- - - - -" if the game never presented a frame.
 
 With --kept the page is loaded twice: once to let its service worker keep the site, and again,
@@ -25,6 +25,9 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tools", "devtools"))
 import cdp  # noqa: E402
+from web_first_frames import FIRST_FRAME, SHOWN  # noqa: E402
+
+FRAMES_NOW = "[Module.velmora.framesShown, performance.now()]"
 
 
 def process_tree(root):
@@ -88,7 +91,7 @@ def main(url, duration, settle, click_every, shot=None, kept=False):
     cdp.launch(profile)
     try:
         cdp.navigate(url)
-        if not cdp.wait_for("Module.velmoraFrames >= 1", 60):
+        if not cdp.wait_for(SHOWN, 60):
             return "- - - - -"
         if kept:
             if not cdp.wait_for(KEPT, 60):
@@ -97,16 +100,15 @@ def main(url, duration, settle, click_every, shot=None, kept=False):
             cdp.send("Network.clearBrowserCache")
             cdp.navigate("about:blank")
             cdp.navigate(url)
-            if not cdp.wait_for("Module.velmoraFrames >= 1", 60):
+            if not cdp.wait_for(SHOWN, 60):
                 return "- - - - -"
-        first = cdp.evaluate('Module.velmoraFirstFrameAt'
-                             ' - performance.getEntriesByType("navigation")[0].startTime')
+        first = cdp.evaluate(FIRST_FRAME)
         play_until(time.monotonic() + settle, click_every)
         pids = process_tree(cdp.browser.proc.pid)
-        frames0, page0 = cdp.evaluate("[Module.velmoraFrames, performance.now()]")
+        frames0, page0 = cdp.evaluate(FRAMES_NOW)
         ticks0, wall0 = cpu_ticks(pids), time.monotonic()
         play_until(wall0 + duration, click_every, shot, wall0 + duration / 2)
-        frames1, page1 = cdp.evaluate("[Module.velmoraFrames, performance.now()]")
+        frames1, page1 = cdp.evaluate(FRAMES_NOW)
         pids = process_tree(cdp.browser.proc.pid) | pids
         ticks1, wall1 = cpu_ticks(pids), time.monotonic()
         rss = proportional_set_kb(pids)

@@ -9,7 +9,6 @@
 #include "app/display.h"
 #include "app/platform.h"
 #include "game/game_record.h"
-#include "game/music_format.h"
 #include "game/scene.h"
 #include "gfx/glyph_text.h"
 #include "gfx/texture.h"
@@ -20,34 +19,19 @@ constexpr float gameVersionNumber = 1.0f;
 constexpr int loopForever = -1;
 constexpr const char* musicFileName = "Media/music.mp3";
 
-// The decoder reads the music from here for as long as it plays.
-static MusicStream musicStream;
-static bool soundOpen;
-
 void startMusic(const char* path) {
-    musicStream = readMusicStream(path);
-    // Zeros (nothing safe to play) leave the rate and channels to the library's defaults, as
-    // do the zero sample format and buffer size always.
-    if (Mix_OpenAudio(musicStream.format.sampleRate, 0, musicStream.format.channels, 0) != 0)
-        return;
-    soundOpen = true;
+    gameRecord.music = openMusic(path);
     // Ending through exit() (as Xlib does when the display goes away) runs the libraries'
     // destructors while the audio thread may still call into them: the sound goes first.
     static bool closesAtExit;
     if (!closesAtExit) closesAtExit = std::atexit(stopMusic) == 0;
-    gameRecord.music = loadMusic(path, musicStream);
     // The browser's mixer fails on a null handle instead of refusing it.
     if (gameRecord.music != nullptr) Mix_PlayMusic(gameRecord.music, loopForever);
 }
 
 void stopMusic() {
-    if (!soundOpen) return;
-    soundOpen = false;
-    Mix_HaltMusic();
-    if (gameRecord.music != nullptr) Mix_FreeMusic(gameRecord.music);
+    closeMusic(gameRecord.music);
     gameRecord.music = nullptr;
-    Mix_CloseAudio();
-    musicStream = {{0, 0}, {}};
 }
 
 void loadGameAssets() {
@@ -59,5 +43,5 @@ void loadGameAssets() {
     prepareMeshTexCoords();
     buildGlyphTable();
     // Without a device, or without the file, the handle stays null and nothing plays.
-    startMusicWhenHeard(musicFileName, startMusic);
+    scheduleMusicStart(musicFileName, startMusic);
 }

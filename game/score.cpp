@@ -14,17 +14,6 @@
 #include "gfx/glyph_text.h"
 #include "gfx/view.h"
 
-#if defined(_WIN32)
-#include <io.h>
-#include <windows.h>
-#elif defined(__unix__) || defined(__APPLE__)
-#include <unistd.h>
-#endif
-
-// The new high score is written here first and renamed over the score file only once it is
-// complete, so a crash, a full disk or a power cut never leaves an empty or torn score file.
-constexpr const char* scoreTempFileName = "velmora.score.tmp";
-
 constexpr float panelLeft = 10.0f;
 constexpr float panelWidth = 250.0f;
 constexpr float panelPadding = 20.0f;    // panel height beyond one glyph line
@@ -96,43 +85,12 @@ static void readHighScore() {
     std::fclose(file);
 }
 
-// Flushes the file's data to the medium, where the platform offers it, so that the rename
-// that follows never makes an unwritten file the score file.
-static bool syncToDisk(std::FILE* file) {
-#if defined(_WIN32)
-    return _commit(_fileno(file)) == 0;
-#elif defined(__unix__) || defined(__APPLE__)
-    return fsync(fileno(file)) == 0;
-#else
-    (void)file;
-    return true;
-#endif
-}
-
-static bool replaceFile(const char* from, const char* to) {
-#if defined(_WIN32)
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-    return std::rename(from, to) == 0;
-#endif
-}
-
-static bool writeTempScoreFile(int highScore) {
-    std::FILE* file = std::fopen(scoreTempFileName, "w");
-    if (file == nullptr) return false;
-    bool written = std::fprintf(file, "%i\n", highScore) > 0;
-    written = std::fflush(file) == 0 && written;
-    written = written && syncToDisk(file);
-    return std::fclose(file) == 0 && written;
-}
-
-// Any failure leaves the old score file as it was and no temporary file behind.
+// A crash, a full disk or a power cut must never leave an empty or torn score file; any failure
+// keeps the old one.
 static void writeHighScore() {
-    if (writeTempScoreFile(gameRecord.highScore) && replaceFile(scoreTempFileName, scoreFileName)) {
-        scoreFileSaved();
-        return;
-    }
-    std::remove(scoreTempFileName);
+    char text[16];
+    std::snprintf(text, sizeof text, "%i\n", gameRecord.highScore);
+    replaceFileWhole(scoreFileName, text);
 }
 
 void resetGame() {

@@ -14,12 +14,17 @@
   // Key codes as the browser reports them; the game's keyboard handler reads these.
   var keyCodes = { ArrowLeft: 37, ArrowRight: 39, Escape: 27 };
 
+  // The game's record (app/platform_web.js), there once the game's script runs.
+  function game() {
+    return (window.Module && window.Module.velmora) || { framesShown: 0, firstFrameAt: null };
+  }
+
   function framesShown() {
-    return (window.Module && window.Module.velmoraFrames) || 0;
+    return game().framesShown;
   }
 
   function gameRunning() {
-    return framesShown() > 0 && !canvas.hidden;
+    return game().firstFrameAt !== null && !canvas.hidden;
   }
 
   function sendKey(type, key) {

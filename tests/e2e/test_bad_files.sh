@@ -30,7 +30,8 @@ score() { od -An -c "$WORKDIR/velmora.score" 2>&1 || true; }  # a directory read
 # a run (with CRASH set, left to crash, so that the game tries to write its score file) and
 # frames go on; the window closed, the game ends with status 0 and has printed nothing.
 plays() {
-    wait_window 30 || why "no window" || return
+    # Four 8192 x 8192 pictures, mipmapped, take a loaded machine half a minute and more.
+    wait_window 120 || why "no window" || return
     click_at 320 240 && hold_key a  # the keyboard follows the pointer, which is over the window
     wait_frames $(($(frames) + 10)) || why "stops presenting frames" || return
     [ -z "${CRASH-}" ] || { wait_screen run 5 && wait_screen ready 30; } || why "no crash"

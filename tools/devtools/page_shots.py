@@ -18,7 +18,7 @@ import cdp
 
 UPRIGHT, SIDEWAYS = (360, 740), (740, 360)
 SCALE = 2  # device pixels to the CSS pixel, as a phone's screen has
-FRAMES = "Module.velmoraFrames"
+FRAMES = "Module.velmora.framesShown"
 
 
 def after_frames(count):
