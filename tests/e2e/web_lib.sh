@@ -101,13 +101,13 @@ click() {  # "Exit" acts as the button goes down, and no frame follows to see it
     web mousedown "$1" "$2" >/dev/null && after_frames 2
     web mouseup "$1" "$2" >/dev/null
 }
-# The high score is kept in IndexedDB, as the folder that the game's record (app/platform_web.js)
-# names (the database and its store are emscripten's IDBFS): stored_score reads it there;
-# store_score and new_player write through the page's file system, which the next game restores.
-KEPT_JS='Module.velmora.savedFolder + "/" + Module.velmora.scoreName'
-STORED_JS='new Promise((done) => { const q = indexedDB.open(Module.velmora.savedFolder);
-  q.onsuccess = () => { if (!q.result.objectStoreNames.contains("FILE_DATA")) return done("none");
-  const get = q.result.transaction("FILE_DATA").objectStore("FILE_DATA").get('"$KEPT_JS"');
+# The high score is kept in IndexedDB, as the game's folder /velmora (the database and its
+# store are emscripten's IDBFS), where every player's earlier scores lie: stored_score reads it
+# there; store_score and new_player write through the page's file system, which the next
+# page's game restores.
+STORED_JS='new Promise((done) => { const q = indexedDB.open("/velmora"); q.onsuccess = () => {
+  if (!q.result.objectStoreNames.contains("FILE_DATA")) return done("none");
+  const get = q.result.transaction("FILE_DATA").objectStore("FILE_DATA").get("/velmora/velmora.score");
   get.onsuccess = () => done(get.result ? new TextDecoder().decode(get.result.contents) : "none"); }; })'
 stored_score() {
     web eval "$STORED_JS" | python3 -c 'import json, re, sys
@@ -118,7 +118,7 @@ store_score() {  # store_score TEXT: or none, no stored score at all
     local keep='FS.writeFile(s, t + "\n")'
     [ "$1" != none ] || keep='FS.analyzePath(s).exists && FS.unlink(s)'
     web eval "(typeof FS == 'undefined') ? 'no page' : new Promise((done) => {
-        const s = $KEPT_JS, t = '$1'; $keep; FS.syncfs(false, done); })" >/dev/null
+        const s = '/velmora/velmora.score', t = '$1'; $keep; FS.syncfs(false, done); })" >/dev/null
 }
 new_player() { SITE=site && store_score none; }
 # break_media missing|corrupt: a copy of the site whose pictures, packed in velmora.data, and
