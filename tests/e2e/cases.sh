@@ -31,7 +31,7 @@ CLOCK="300,18 639,57"  # the pause overlay's date and time, which change from lo
 # alike NAME [rectangles...]: the shot $T/NAME.png agrees with the reference picture NAME.
 alike() { alike_pictures "$REFERENCE/$1.png" "$T/$1.png" "$T/$1-reference-here.png" "$@"; }
 high_line() { convert "$1" -crop 120x17+132+404 +repage "$2"; }  # the high score's digits
-start_run() { wait_screen ready 30 && click 320 240 && wait_screen run 5; }
+start_run() { wait_crash && click 320 240 && wait_screen run 5; }
 leave_splash() { click 600 300 && wait_screen ready 10; }
 
 # Left alone, the splash gives way to the ready screen by itself about five seconds after the
@@ -98,7 +98,7 @@ case_run() {
         check "$name steers the craft $( ((way > 0)) && echo right || echo left)" \
             steers "$name" "$way" $command
     done <<<"$STEERING"
-    check "a crash returns to the ready screen" wait_screen ready 30
+    check "a crash returns to the ready screen" wait_crash
     high_line "$T/now.png" "$T/high-1.png"
     check "which shows the run's score as the high score" eval '! same "$T/high-0.png" "$T/high-1.png"'
     check "the high score is stored, one number: $(stored_score)" \
@@ -111,7 +111,7 @@ case_high_score_kept() {
     check "a new start shows the stored high score" same "$T/high-1.png" "$T/high-2.png"
     game_end && store_score 99999 && game_start && leave_splash && start_run
     check "a run that does not beat the stored high score leaves it as it was" \
-        eval 'wait_screen ready 30 && [ "$(stored_score)" = 99999 ]'
+        eval 'wait_crash && [ "$(stored_score)" = 99999 ]'
     game_end && store_score "no number" && game_start && leave_splash
     high_line "$T/now.png" "$T/high-3.png"
     check "a stored high score that is no number reads as 0" same "$T/high-0.png" "$T/high-3.png"

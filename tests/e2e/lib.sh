@@ -184,6 +184,15 @@ wait_screen() {  # wait_screen splash|ready|run SECONDS: while the game runs
     until shows "$1"; do ((SECONDS < end)) && game_alive || return 1; done
 }
 
+# wait_crash: until the ready screen, which a run reaches by crashing by itself. The bound is the
+# game's own frames, 3000 (a run crashes within about a thousand at full speed, and on a slow
+# machine each frame carries the craft further); ten minutes only end a wait on frames that
+# stopped coming.
+wait_crash() {
+    local last=$(($(frames) + 3000)) end=$((SECONDS + 600))
+    until shows ready; do (($(frames) < last && SECONDS < end)) && game_alive || return 1; done
+}
+
 # craft_x SHOT: the mean column of what is drawn in the craft's rows, or -1.
 craft_x() {
     convert "$1" -crop 460x95+90+300 +repage -colorspace gray -threshold 25% -scale '460x1!' \

@@ -34,7 +34,7 @@ plays() {
     wait_window 120 || why "no window" || return
     click_at 320 240 && hold_key a  # the keyboard follows the pointer, which is over the window
     wait_frames $(($(frames) + 10)) || why "stops presenting frames" || return
-    [ -z "${CRASH-}" ] || { wait_screen run 5 && wait_screen ready 30; } || why "no crash"
+    [ -z "${CRASH-}" ] || { wait_screen run 5 && wait_crash; } || why "no crash"
     closes_with_0 || why "status $GAME_STATUS on close" || return
     printed_nothing
 }

@@ -26,7 +26,7 @@ install -m 666 /dev/null "$AUDIO" && install -m 666 /dev/null "$SWAPS"
 GAME_PID=$!
 check "the installed game opens its window" wait_window 20
 check "a run crashes by itself and its score lands in the player's folder" eval 'click_at 320 240 &&
-    wait_screen ready 10 && click_at 320 240 && wait_screen run 5 && wait_screen ready 30 &&
+    wait_screen ready 10 && click_at 320 240 && wait_screen run 5 && wait_crash &&
     test -s "$data/velmora.score"'
 check "the player got the default settings" cmp /usr/share/velmora/settings.ini $data/settings.ini
 check "the player's Media links to the installed one" test -L "$data/Media"

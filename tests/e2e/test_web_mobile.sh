@@ -26,7 +26,7 @@ finger_held() {
 click() { finger_held 2 "$@"; }
 pause_key() { finger_held 2 '#pause-button'; }
 # Runs start with the mouse: a tap on the game is a finger on one of its halves, which steers.
-start_run() { wait_screen ready 30 && web click 320 240 >/dev/null && wait_screen run 5; }
+start_run() { wait_crash && web click 320 240 >/dev/null && wait_screen run 5; }
 STEERING="right-half 1 finger_held 20 560 240
 left-half -1 finger_held 20 80 240
 right-pad 1 finger_held 20 #steer-right
@@ -119,7 +119,7 @@ for device in "portrait phone 320 568 upright" "landscape phone 740 360 sideways
     check "$name: with every finger lifted no key is held" [ "$(held)" = '""' ]
     gestures
     check "$name: swipes, double taps and a pinch leave the page unscrolled at zoom 1" still
-    wait_screen ready 30 && pause_key && after_frames 25 && shot "$T/$kind-$what-paused.png"
+    wait_crash && pause_key && after_frames 25 && shot "$T/$kind-$what-paused.png"
     check "$name: the pause button pauses" eval '[ "$(screen_of "$T/$kind-$what-paused.png")" != ready ]'
     click 320 115 && after_frames 25
     check "$name: a tap on Resume game resumes" wait_screen ready 15

@@ -72,7 +72,7 @@ START_DIR=$T game_start
 check "started from another folder, the shipped settings (Windows line ends) open 640 x 480" \
     eval '[ "$(size_of)" = 640x480 ]'
 check "  the game finds its own folder's pictures and keeps its score there" \
-    eval 'leave_splash && start_run && wait_screen ready 30 && [ "$(stored_score)" != none ]'
+    eval 'leave_splash && start_run && wait_crash && [ "$(stored_score)" != none ]'
 game_end
 
 new_player && printf 'screenw=-640\r\nscreenh=480\r\n' >"$GAME_DIR/settings.ini" && start_wine
@@ -111,7 +111,7 @@ GAME_PID=
 check "the shortcut starts the game" wait_wine_window
 GAME_PID=$(xdotool getwindowpid "$GAME_WINDOW" 2>/dev/null)
 check "in the install folder, where its crash keeps the score" eval 'wait_frames 2 &&
-    leave_splash && start_run && wait_screen ready 30 && [ -e "$INSTALLED/velmora.score" ]'
+    leave_splash && start_run && wait_crash && [ -e "$INSTALLED/velmora.score" ]'
 game_end  # the program must have ended, or Windows keeps its file
 
 # The uninstaller runs a copy of itself from the temporary folder and returns at once.
