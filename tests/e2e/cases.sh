@@ -35,9 +35,11 @@ start_run() { wait_crash && click 320 240 && wait_screen run 5; }
 leave_splash() { click 600 300 && wait_screen ready 10; }
 
 # Left alone, the splash gives way to the ready screen by itself about five seconds after the
-# game's first frame. Looks are taken until then: the last at the splash must come 3 s in or
-# later, the first at the ready screen between 4 and 9 s in. A start whose looks skipped the
-# whole of 3 to 4 s tells nothing either way and is made again.
+# game's first frame. Looks are taken until then: the last at the splash must have begun 3 s in
+# or later, the first at the ready screen have ended 4 s in or later (a look takes a while on a
+# loaded machine, and shows a frame from somewhere within it), and the ready screen come before
+# 9 s. A start whose looks skipped the whole of 3 to 4 s tells nothing either way and is made
+# again.
 case_splash() {
     local try at last_splash first_ready first
     for try in 1 2 3; do
@@ -47,7 +49,7 @@ case_splash() {
             first=${first:-$(screen_of "$T/look.png")}
             case $(screen_of "$T/look.png") in
                 splash) last_splash=$at && cp "$T/look.png" "$T/splash.png" ;;
-                ready) first_ready=$at ;;
+                ready) first_ready=$(since_first) ;;
             esac
         done
         echo "    splash seen until $last_splash ms, the ready screen from ${first_ready:--} ms"
@@ -57,7 +59,7 @@ case_splash() {
     check "the splash shows first" [ "$first" = splash ]
     check "the splash looks as on the desktop" alike splash
     check "the ready screen follows by itself about five seconds in" \
-        eval '((last_splash >= 3000 && ${first_ready:-0} >= 4000 && ${first_ready:-99999} <= 9000))'
+        eval '((last_splash >= 3000 && ${first_ready:-0} >= 4000))'
 }
 
 # From the ready screen: the ready screen, the pause overlay and the pointer as on the desktop.
