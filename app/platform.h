@@ -86,14 +86,11 @@ void finishMeshDraws();
 // sound is heard only after the player's first gesture anyway.
 void scheduleMusicStart(const char* path, void (*start)(const char* path));
 
-// Opens the sound device for the music file at path and returns the mixer's handle for the
-// file, or null where it cannot be played safely; the device may be open either way, and
-// closeMusic closes it. The desktop's mixer plays only the file's first long run of frames of
-// one kind, on a device opened at their rate and channels; the browser decodes and resamples
-// any file it can itself.
-Mix_Music* openMusic(const char* path);
-// Frees the music, closes the device and lets go of what the file's playing kept.
-void closeMusic(Mix_Music* music);
+// Opens the sound device for the music file at path: true when the device is open, with *music
+// the mixer's handle for the file, or null where it cannot be played safely. The desktop's mixer
+// plays only the file's first long run of frames of one kind, on a device opened at their rate
+// and channels; the browser decodes and resamples any file it can itself.
+bool openMusic(const char* path, Mix_Music** music);
 
 // ---- storage ----
 

@@ -133,9 +133,8 @@ void finishMeshDraws() {}
 
 void scheduleMusicStart(const char* path, void (*start)(const char*)) { start(path); }
 
-// The decoder reads the music from here for as long as it plays.
+// The decoder reads the music from here for as long as it plays; the next opening replaces it.
 static MusicStream musicStream;
-static bool soundOpen;
 
 // The decoder writes 16-bit samples, converted in place when the device wants anything else:
 // only a device that takes the stream as it is never converts.
@@ -146,27 +145,18 @@ static bool deviceTakes(MusicFormat music) {
            channels == music.channels && format == AUDIO_S16;
 }
 
-Mix_Music* openMusic(const char* path) {
+bool openMusic(const char* path, Mix_Music** music) {
+    *music = nullptr;
     musicStream = readMusicStream(path);
     // Zeros (nothing safe to play) leave the rate and channels to the library's defaults, as
     // do the zero sample format and buffer size always.
     if (Mix_OpenAudio(musicStream.format.sampleRate, 0, musicStream.format.channels, 0) != 0)
-        return nullptr;
-    soundOpen = true;
-    if (musicStream.format.sampleRate == 0 || !deviceTakes(musicStream.format)) return nullptr;
+        return false;
+    if (musicStream.format.sampleRate == 0 || !deviceTakes(musicStream.format)) return true;
     SDL_RWops* source =
         SDL_RWFromConstMem(musicStream.bytes.data(), static_cast<int>(musicStream.bytes.size()));
-    if (source == nullptr) return nullptr;
-    return Mix_LoadMUSType_RW(source, MUS_MP3, SDL_TRUE);
-}
-
-void closeMusic(Mix_Music* music) {
-    if (!soundOpen) return;
-    soundOpen = false;
-    Mix_HaltMusic();
-    if (music != nullptr) Mix_FreeMusic(music);
-    Mix_CloseAudio();
-    musicStream = {{0, 0}, {}};
+    if (source != nullptr) *music = Mix_LoadMUSType_RW(source, MUS_MP3, SDL_TRUE);
+    return true;
 }
 
 // ---- storage ----

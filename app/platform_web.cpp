@@ -305,20 +305,10 @@ void finishMeshDraws() {
 // silent (platform_web.js).
 constexpr int deviceRate = 44100, deviceChannels = 2, deviceBufferFrames = 1024;
 
-static bool soundOpen;
-
-Mix_Music* openMusic(const char* path) {
+bool openMusic(const char* path, Mix_Music** music) {
     Mix_OpenAudio(deviceRate, MIX_DEFAULT_FORMAT, deviceChannels, deviceBufferFrames);
-    soundOpen = true;
-    return Mix_LoadMUS(path);
-}
-
-void closeMusic(Mix_Music* music) {
-    if (!soundOpen) return;
-    soundOpen = false;
-    Mix_HaltMusic();
-    if (music != nullptr) Mix_FreeMusic(music);
-    Mix_CloseAudio();
+    *music = Mix_LoadMUS(path);
+    return true;
 }
 
 // ---- storage ----

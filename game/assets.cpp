@@ -19,8 +19,10 @@ constexpr float gameVersionNumber = 1.0f;
 constexpr int loopForever = -1;
 constexpr const char* musicFileName = "Media/music.mp3";
 
+static bool soundOpen;
+
 void startMusic(const char* path) {
-    gameRecord.music = openMusic(path);
+    soundOpen = openMusic(path, &gameRecord.music);
     // Ending through exit() (as Xlib does when the display goes away) runs the libraries'
     // destructors while the audio thread may still call into them: the sound goes first.
     static bool closesAtExit;
@@ -30,8 +32,12 @@ void startMusic(const char* path) {
 }
 
 void stopMusic() {
-    closeMusic(gameRecord.music);
+    if (!soundOpen) return;
+    soundOpen = false;
+    Mix_HaltMusic();
+    if (gameRecord.music != nullptr) Mix_FreeMusic(gameRecord.music);
     gameRecord.music = nullptr;
+    Mix_CloseAudio();
 }
 
 void loadGameAssets() {
