@@ -1,11 +1,6 @@
-// Counts the frames a window presents, from outside the program that draws it: every picture
-// put on the window (or a window inside it) is damage that the X server reports, and each
-// report, once taken, is one frame. It writes what bench/swapcount.cpp writes, so that the
-// tests read frames the same way from a Windows program under Wine as from the Linux build:
-// the file FILE holds five little-endian 64-bit integers, 0 the frames so far, 2 the first
-// one's CLOCK_REALTIME in ns, the others 0. Runs until the window is gone.
-//
-// Usage: framecount WINDOW FILE
+// framecount WINDOW FILE: counts a window's frames from outside the program that draws it (a
+// Windows program under Wine), each damage report of the X server one frame, into FILE as
+// bench/swapcount.cpp writes it: 64-bit slots, 0 the frames, 2 the first's CLOCK_REALTIME ns.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 #include <fcntl.h>

@@ -1,7 +1,6 @@
-# Sourced by every end-to-end test: checks, a private Xvfb, the player's folder, the real game
-# started there and driven with xdotool, and what the tests read from its pictures and sound.
-# Every wait on the game ends on its own frames or screens; the seconds given only bound it.
-# A failing step does not end a test: the checks after it fail and say what.
+# Sourced by every end-to-end test: checks, a private Xvfb, the real game in the player's folder
+# driven with xdotool, its pictures and sound read. Every wait on the game ends on its own frames
+# or screens; seconds only bound it. A failed step fails the checks after it, saying what.
 set -uo pipefail
 
 : "${VELMORA_SOURCE_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
@@ -46,17 +45,15 @@ make_workdir() {
     printf '%s\n' "${1-$'screenw=640\nscreenh=480'}" >"$WORKDIR/settings.ini"
 }
 
-# for_player FILE: a copy of FILE that any user may run, since the checkout may lie where
-# others cannot enter (under /root, or a home of mode 0700).
+# for_player FILE: a copy that any user may run, wherever the checkout lies.
 for_player() {
     local copy=$E2E_TMP/bin/$(basename "$1")
     [ -e "$copy" ] || install -D -m 755 "$1" "$copy"
     echo "$copy"
 }
 
-# start_game [env arguments...]: the game in $WORKDIR, its output to files, its frames counted,
-# $GAME_PRELOAD preloaded, as the user $GAME_USER when set (root reads even mode 000). Its sound
-# goes to $AUDIO through SDL's disk driver: the path to a sound card, conversions included.
+# start_game [env arguments...]: the game in $WORKDIR, frames counted, $GAME_PRELOAD preloaded,
+# as $GAME_USER when set (root reads even mode 000), its sound to $AUDIO by SDL's disk driver.
 start_game() {
     local as=() game=$VELMORA_BIN preload="$SWAPCOUNT_LIB $GAME_PRELOAD" lib libs=()
     if [ -n "$GAME_USER" ]; then
@@ -102,8 +99,7 @@ wait_window() {
     return 1
 }
 
-# wait_exit [seconds]: sets GAME_STATUS once the game has ended; past the time, kills it and
-# fails, GAME_STATUS 124.
+# wait_exit [seconds]: sets GAME_STATUS once the game has ended; past the time kills it: 124.
 wait_exit() {
     local i late=
     [ -n "$GAME_PID" ] || return 0
@@ -119,8 +115,8 @@ closes_with_0() { close_window && wait_exit 15 && [ "$GAME_STATUS" = 0 ]; }
 # printed_nothing: the game wrote nothing to stdout or stderr (else shows what it wrote).
 printed_nothing() { ! head -qc 300 "$E2E_TMP"/std{out,err} | grep '' >&2; }
 
-# Keys and buttons are held over frames: the game misses a press let go between two polls.
-# Keys go to the window under the pointer (no window manager gives the focus).
+# Held over frames: a press let go between two polls is missed. Keys go to the window under the
+# pointer (no window manager gives the focus).
 hold_key() {  # hold_key KEY [FRAMES]: two frames unless told; fails if they do not come
     local held=0
     xdotool keydown "$1" && after_frames "${2:-2}" || held=$?
@@ -140,9 +136,8 @@ pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 rgb:- | od -An -tu1 | xargs; }
 
 same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }  # same A B: pixel for pixel
 
-# alike_pictures A B BOTH NAME [rectangles...]: pictures A and B of one screen agree with the
-# rectangles blacked out: under 1 % of the pixels differ by more than 10 % (edges, filtering),
-# and at an eighth of the size none by more than 8 % (places, colours). BOTH keeps them.
+# alike_pictures A B BOTH NAME [rectangles...]: A and B agree, rectangles blacked out: under 1 %
+# of pixels differ by over 10 % (edges), at an eighth none by over 8 % (places, colours).
 alike_pictures() {
     local masks=(-alpha off -fill black) r wide small a=$E2E_TMP/alike-a b=$E2E_TMP/alike-b
     for r in "${@:5}"; do masks+=(-draw "rectangle $r"); done
@@ -158,9 +153,8 @@ alike_pictures() {
 # The score panel's frame and inside and the logo's background, from the HUD picture.
 HUD=$VELMORA_SOURCE_DIR/Media/hudtexture.png
 SCREEN_COLOURS="$(pixel "$HUD" 502 492) $(pixel "$HUD" 502 72) $(pixel "$HUD" 25 294)"
-# screen_of SHOT: splash, ready or run, by five pixels against the HUD picture's colours (within
-# 3, the panel's thin frame within $SCREEN_FRAME_TOLERANCE): no score panel is the splash; the
-# logo's background in the top corners and middle is the ready screen.
+# screen_of SHOT: splash, ready or run, by five pixels against those (the thin frame within
+# $SCREEN_FRAME_TOLERANCE): no score panel is the splash, the logo's background the ready screen.
 screen_of() {
     local spots='' xy
     for xy in 9,430 15,445 5,5 635,5 320,30; do
@@ -184,10 +178,8 @@ wait_screen() {  # wait_screen splash|ready|run SECONDS: while the game runs
     until shows "$1"; do ((SECONDS < end)) && game_alive || return 1; done
 }
 
-# wait_crash: until the ready screen, which a run reaches by crashing by itself. The bound is the
-# game's own frames, 3000 (a run crashes within about a thousand at full speed, and on a slow
-# machine each frame carries the craft further); ten minutes only end a wait on frames that
-# stopped coming.
+# wait_crash: until a run crashes by itself to the ready screen, within 3000 frames (about a
+# thousand at full speed; slow frames carry the craft further), or frames stop for ten minutes.
 wait_crash() {
     local last=$(($(frames) + 3000)) end=$((SECONDS + 600))
     until shows ready; do (($(frames) < last && SECONDS < end)) && game_alive || return 1; done
@@ -207,8 +199,7 @@ holds_one_integer() {  # holds_one_integer FILE: digits, one line end, nothing e
     grep -qxE -- '-?[0-9]+' "$1" && [ "$(wc -l <"$1")" = 1 ] && [ -z "$(tail -c 1 "$1")" ]
 }
 
-# spoil KIND FILES...: each of FILES in $PLAYER_DIR missing, zeroed past its first 64 bytes, a
-# directory or a copy of $BAD/KIND.
+# spoil missing|corrupt|directory|KIND FILES...: in $PLAYER_DIR; KIND a copy of $BAD/KIND.
 spoil() {
     local file size
     for file in "${@:2}"; do
@@ -222,8 +213,7 @@ spoil() {
     done
 }
 
-# The shared cases' verbs (cases.sh) for a game in a window here, the desktop's or Wine's; the
-# browser's driver has its own.
+# The shared cases' verbs (cases.sh) for a window here, the desktop's or Wine's.
 hold() { hold_key "$1" "$2"; }
 pause_key() { hold Escape 2; }
 click() { click_at "$@"; }

@@ -1,10 +1,7 @@
-// Preloaded into the game by the end-to-end tests: counts the mixer's device opens against the
-// device's closes (by the mixer, or by SDL shutting its audio down) and writes
-// "opened N, closed M" to $SOUNDCOUNT_FILE as the process ends. The report is
-// an exit handler registered at the first open, so it runs after every handler the game
-// registers once its device is open and before the libraries' destructors, which run after all
-// handlers registered since the program started: it sees what SDL's audio thread would find
-// if it were still running when those destructors take the library away.
+// Preloaded into the game: counts the mixer's device opens against closes (by the mixer or SDL)
+// and writes "opened N, closed M" to $SOUNDCOUNT_FILE from an exit handler registered at the first
+// open, which runs after the game's handlers and before the libraries' destructors: what SDL's
+// audio thread would find if it still ran as they take the library away.
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <dlfcn.h>

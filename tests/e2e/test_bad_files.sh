@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# Whatever lies in the player's folder, the game starts, presents frames, closes with status 0,
-# prints nothing and keeps the high score written before (sizes the display refuses are
-# test_display.sh's; all Media missing or zeroed are the shared cases'; junk of every kind in
-# each reader is the unit tests' and the fuzzers'). Each Media file missing in turn and the
-# folder, then all at once directories, paletted, 16-bit and 8192 x 8192 pictures; settings.ini
-# and the score file junk, directories or unreadable; a read-only folder.
+# Whatever lies in the player's folder, the game plays, closes with status 0, prints nothing and
+# keeps the high score: each Media file or the folder missing; all Media directories, paletted,
+# 16-bit, 8192 x 8192 or 60000 x 60000 pictures; settings and score file junk, directories or
+# unreadable; a read-only folder. (Refused sizes are test_display.sh's, junk in each reader the
+# unit tests' and the fuzzers'.)
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 CASES=0 SETTINGS=$'screenw=640\nscreenh=480\nmipmapping=1'  # mesh texture mipmaps built too
@@ -26,9 +25,8 @@ fresh() {  # Media, the settings and a high score from an earlier session, reada
 }
 score() { od -An -c "$WORKDIR/velmora.score" 2>&1 || true; }  # a directory reads as an error
 
-# plays: frames come, a click leaves the splash (which reads the score file), the A key starts
-# a run (with CRASH set, left to crash, so that the game tries to write its score file) and
-# frames go on; the window closed, the game ends with status 0 and has printed nothing.
+# plays: a click leaves the splash (reading the score file), A starts a run (with CRASH set, left
+# to crash and write the score file), frames go on; closed, status 0 and nothing printed.
 plays() {
     # Four 8192 x 8192 pictures, mipmapped, take a loaded machine half a minute and more.
     wait_window 120 || why "no window" || return

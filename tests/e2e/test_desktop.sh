@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
-# The desktop game under Xvfb, driven with xdotool, through the cases every platform shares
-# (cases.sh): screens against the reference pictures, steering with A, Left, D and Right, runs,
-# the score file, "Exit", broken Media. Its own cases are the other test_*.sh here: the window
-# and exit statuses, bad files of every kind, the sound closed on every way out, kills during a
-# save, the installed package.
-#
-# VELMORA_NEW_REFERENCES=1 makes this build's screens the reference pictures (after a change to
-# what the game shows, looked at first).
+# The desktop game under Xvfb through the cases every platform shares (cases.sh), steering with
+# A, Left, D and Right; its own cases are the other test_*.sh here. VELMORA_NEW_REFERENCES=1
+# makes this build's screens the reference pictures (after a change to what the game shows,
+# looked at first).
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/cases.sh"
 start_xvfb

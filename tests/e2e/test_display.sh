@@ -25,10 +25,9 @@ opens "screenw=800\nscreenh=0\n" 800x768       # a zero height: the desktop's
 opens "screenw=8 00.9\nscreenh=0.5\n" 800x768  # below one pixel counts as zero
 opens "fullscreen=1\n" 1024x768                # the whole screen
 
-# A size the display refuses ends the game with status 3, no display with status 1. The classic
-# SDL refuses a width of 16384 pixels or more itself; SDL 2 takes any size but clips the OpenGL
-# drawable to the driver's largest; 65536 reaches the X server as 0, which it answers with an
-# error. A drawable of 16384 x 16384 takes software OpenGL many seconds to make and drop.
+# A size the display refuses ends the game with status 3, no display with status 1. Classic SDL
+# refuses widths from 16384 itself, SDL 2 clips the drawable to the driver's largest, and 65536
+# reaches the X server as 0.
 for row in "screenw=-5|3" "screenh=1e30|3" "screenw=1e39|3" "screenbpp=1e30|3" \
     "screenw=100000\nscreenh=100000|3" "screenw=40000\nscreenh=40000|3" \
     "screenw=70000\nscreenh=10|3" "screenh=20000|3" "screenw=65536|3" "screenh=65536|3" \

@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
-# However the game ends, its sound is closed before the process does: "Exit", the window
-# manager's close, SIGTERM and SIGINT end it through its own way out (status 0); another client
-# killing its connection or destroying its window, and the display going away, end it inside
-# Xlib through exit() (status 1). SDL's audio thread must not outlive the libraries it calls
-# into. A preloaded counter of the mixer's device opens and closes reports from its exit
-# handler, which runs after the game's and before the libraries' destructors; the sound must be
-# open as the game is ended (the music plays) and closed by then. Each way is taken
-# $SOUND_ROUNDS times (2); .ci/run repeats this with the sanitizer build.
+# However the game ends, its sound is closed before the libraries go (SDL's audio thread must
+# not outlive them), as soundcount.cpp sees: "Exit", the window manager's close, SIGTERM and
+# SIGINT (status 0); its connection killed, its window destroyed, the display gone (status 1,
+# inside Xlib). Each way $SOUND_ROUNDS times (2); .ci/run repeats this under the sanitizers.
 source "$(dirname "$0")/lib.sh"
 : "${SOUNDCOUNT_LIB:=$VELMORA_BUILD_DIR/tests/libsoundcount.so}"
 GAME_PRELOAD=$SOUNDCOUNT_LIB SOUND=$E2E_TMP/sound

@@ -1,8 +1,6 @@
-# Sourced after lib.sh by the browser build's tests: the browser's driver for the shared cases
-# (cases.sh). The site built by scripts/build-web.sh and served on loopback, Debian's chromium
-# driven through tools/devtools/cdp.py (trusted mouse, key and touch events), and what the tests
-# read from the canvas, the page's sound and its IndexedDB. Needs emcc, chromium, python3 and
-# ImageMagick.
+# Sourced after lib.sh by the browser's tests, the driver of the shared cases (cases.sh): the
+# site served on loopback, chromium driven through tools/devtools/cdp.py (trusted mouse, key and
+# touch events), the canvas, the page's sound and its IndexedDB read.
 for tool in emcc chromium python3 compare; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
@@ -13,8 +11,7 @@ mkdir -p "$WWW" "$SHOTS"
 SERVER_PID='' BROWSER_PID='' CHROMIUM_PID='' SITE=site
 SCREEN_FRAME_TOLERANCE=60  # a canvas scaled on a phone's page blends the score panel's frame
 
-# web COMMAND...: one command to the browser (see cdp.py), on one line (JavaScript written over
-# several lines is joined); prints the answer's JSON value.
+# web COMMAND...: one command to the browser (see cdp.py), joined on one line; prints the answer.
 web() {
     local answer command="$*"
     printf '%s\n' "${command//$'\n'/ }" >&"$TO_BROWSER" &&
@@ -22,9 +19,8 @@ web() {
     [ "${answer%% *}" = ok ] || { echo "browser: ${answer#error }" >&2; return 1; }
     printf '%s\n' "${answer#ok }"
 }
-# start_browser PROFILE [--no-webgl]: chromium with that user data folder, its sound tapped,
-# driven through two named pipes (a coprocess's descriptors would not reach the subshells of
-# pipelines).
+# start_browser PROFILE [--no-webgl]: chromium, its sound tapped, driven through named pipes (a
+# coprocess's descriptors would not reach the subshells of pipelines).
 start_browser() {
     rm -f "$T/to-browser" "$T/from-browser" && mkfifo "$T/to-browser" "$T/from-browser"
     python3 "$CDP" --user-data-dir "$1" --tap-audio "${@:2}" <"$T/to-browser" \
@@ -61,8 +57,7 @@ serve() {  # serve [PORT]: $WWW on that loopback port, or a free one; sets BASE_
 }
 stop_server() { kill "$SERVER_PID" && wait "$SERVER_PID" 2>/dev/null; SERVER_PID=''; }
 
-# build_site FOLDER: the site that scripts/build-web.sh builds, or WEB_TEST_SITE, a site built
-# before, to try a test on it quickly.
+# build_site FOLDER: scripts/build-web.sh's site, or WEB_TEST_SITE, one built before.
 build_site() {
     if [ -n "${WEB_TEST_SITE-}" ]; then
         cp -r "$WEB_TEST_SITE" "$1"
@@ -93,18 +88,15 @@ exited() { holds_within 10 "$ENDED" && web_frames_stop; }
 web_frames_stop() { local count=$(frames) && sleep 1 && [ "$(frames)" = "$count" ]; }
 shot() { web shot "$1" >/dev/null; }
 move() { web move "$1" "$2" >/dev/null; }
-# Keys and clicks are held over frames: the game misses a press made and let go between two of
-# its frames, and on a loaded machine a frame can last longer than 100 ms.
+# Keys and clicks are held over frames: the game misses a press let go between two frames.
 hold() { web keydown "$1" >/dev/null && after_frames "$2"; web keyup "$1" >/dev/null; }
 pause_key() { hold Escape 2; }
 click() {  # "Exit" acts as the button goes down, and no frame follows to see it let go
     web mousedown "$1" "$2" >/dev/null && after_frames 2
     web mouseup "$1" "$2" >/dev/null
 }
-# The high score is kept in IndexedDB, as the game's folder /velmora (the database and its
-# store are emscripten's IDBFS), where every player's earlier scores lie: stored_score reads it
-# there; store_score and new_player write through the page's file system, which the next
-# page's game restores.
+# The high score lies in IndexedDB as the folder /velmora (emscripten's IDBFS), where players'
+# earlier scores are: read there; written through the page's file system, for the next page.
 STORED_JS='new Promise((done) => { const q = indexedDB.open("/velmora"); q.onsuccess = () => {
   if (!q.result.objectStoreNames.contains("FILE_DATA")) return done("none");
   const get = q.result.transaction("FILE_DATA").objectStore("FILE_DATA").get("/velmora/velmora.score");
@@ -121,9 +113,8 @@ store_score() {  # store_score TEXT: or none, no stored score at all
         const s = '/velmora/velmora.score', t = '$1'; $keep; FS.syncfs(false, done); })" >/dev/null
 }
 new_player() { SITE=site && store_score none; }
-# break_media missing|corrupt: a copy of the site whose pictures, packed in velmora.data, and
-# music, a file beside it, are missing (renamed in the package's index, which emscripten 3.1.6
-# writes as JSON and later ones minify, keys unquoted) or zeroed past their first 64 bytes.
+# break_media missing|corrupt: a copy of the site whose pictures (in velmora.data, named in its
+# index, whose keys later emscriptens leave unquoted) and music are gone or zeroed past 64 bytes.
 break_media() {
     SITE=$1
     [ -d "$WWW/$1" ] || { cp -r "$WWW/site" "$WWW/$1" && python3 - "$WWW/$1" "$1" <<'EOF'; }
@@ -152,8 +143,7 @@ import json, sys
 peak = json.loads(sys.argv[2])["peak"]
 sys.exit(not (peak >= 0.01 if sys.argv[1] == "loud" else peak == 0))' "$1" "$measured"
 }
-# clean: no uncaught error and no console error since the last look (failed downloads of
-# files that a site lacks on purpose are the network's log, not the page's).
+# clean: no uncaught error and no console error since the last look.
 clean() {  # clean [TEXT]: also passes messages that hold TEXT
     web log | python3 -c 'import json, sys
 allowed = sys.argv[1] if len(sys.argv) > 1 else None

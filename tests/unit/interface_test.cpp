@@ -1,6 +1,5 @@
-// The pause overlay's buttons, slide and layout: a hit box a pixel off, a slide that does not
-// turn round where it is, a panel or button line wrong at some step, a version text cut wrong,
-// and the frames the main loop makes of it (the game not frozen, or drawn as the slide ends).
+// The pause overlay: a hit box a pixel off, a slide that does not turn round where it is, a
+// panel, button line or version text wrong, the game not frozen or drawn as the slide ends.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -88,8 +87,7 @@ TEST(PauseLayout, PanelsButtonsAndVersionTextAtEveryStep) {
     }
 }
 
-// Real frames while a run's score moves with every game frame; no click, so a pointer moved by
-// another test on the display cannot interfere.
+// Real frames of a run; no click, so another test's pointer on the display cannot interfere.
 TEST(PauseFrames, EscapeFramePlaysThenTheGameFreezesUntilAnEmptyFrameEndsTheSlideOut) {
     ASSERT_TRUE(openTestWindow(640, 480));
     initInterface();

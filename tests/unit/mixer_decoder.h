@@ -1,8 +1,6 @@
-// Feeds bytes to libmad exactly as SDL_mixer 1.2's MP3 decoder does: 40 KiB reads topped up
-// from where the last frame ended, the guard of zero bytes once the source runs dry, a stop at
-// the first failure after that, and for each loop of the music a rewind of the source that leaves
-// libmad's stream as it was. Reports the rate and channel count of every frame it decodes,
-// which is what the mixer sets its conversion up from (the first) and converts (the rest).
+// Feeds bytes to libmad as SDL_mixer 1.2's MP3 decoder does (40 KiB reads topped up, the zero
+// guard at the end, a stop at the next failure, each loop a rewind that leaves libmad's stream
+// as it was) and reports each decoded frame's rate and channels, which the mixer converts from.
 #pragma once
 
 #include <mad.h>

@@ -1,7 +1,7 @@
-// The music the mixer is given: the first second-long run of frames of one kind, closed by a
-// silent frame. Faults caught: frames of another rate or channel count left in the stream (the
-// mixer converts them into too small a buffer), a device opened at another rate than the file's
-// (the tone off pitch), silence, and a hostile file that crashes the mixer or leaves it open.
+// The music the mixer is given. Faults caught: frames of another rate or channel count left in
+// the stream (the mixer converts them into too small a buffer), a device opened at another rate
+// than the file's (the tone off pitch), silence, a hostile file that crashes the mixer or
+// leaves it open.
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
@@ -36,8 +36,7 @@ const Fixture fixtures[] = {
 std::string fixturePath(const char* file) { return sourcePath("tests/data/music/") + file; }
 Bytes fixtureBytes(const char* file) { return readBytes(fixturePath(file)); }
 
-// What goes wrong when the decoder is handed the stream: a frame of another format than the
-// stream's (the mixer would convert it into a buffer too small), or none at all.
+// What goes wrong when the mixer's decoder is handed the stream, or "".
 std::string decodingFault(const MusicStream& stream) {
     const auto frames = decodeLikeTheMixer(stream.bytes.data(), stream.bytes.size(), 3);
     if (stream.format.sampleRate == 0)
@@ -50,8 +49,7 @@ std::string decodingFault(const MusicStream& stream) {
     return "";
 }
 
-// MPEG-1 Layer III frames at 128 kbit/s: 417 bytes at 44.1 kHz, 384 at 48 kHz; 39 of them make
-// the shortest music at 44.1 kHz.
+// MPEG-1 Layer III frames at 128 kbit/s: 417 bytes at 44.1 kHz, 384 at 48 kHz; 39 make a second.
 constexpr int secondAt44k = 39;
 Bytes framesOf(int count, unsigned char mode = 0x40, unsigned char rate = 0x90, size_t size = 417) {
     Bytes b;
@@ -123,9 +121,8 @@ TEST(MusicStream, TakesTheFirstSecondLongRunOfOneKind) {
     }
 }
 
-// What the mixer hands the device: the loudest sample, and how many samples the first channel
-// takes to swing from well below zero to well above or back (a half period of the tone), which
-// the encoder's quiet edges and the loop's seam hardly disturb on average.
+// What the mixer hands the device: the loudest sample, and the lengths of the first channel's
+// swings from well below zero to well above or back (half periods of the tone).
 std::atomic<int> peak{0}, frames{0}, channels{2};
 std::atomic<int> halfPeriods[100];
 int side = 0, lastSwing = 0;
@@ -170,18 +167,11 @@ TEST_P(Decoding, PlaysAudiblyAtItsOwnPitch) {
     const double pitch = rate / (2.0 * meanHalfPeriod());
     EXPECT_NEAR(pitch, 1000.0, 30.0) << "the tone came out at another pitch";
 }
-INSTANTIATE_TEST_SUITE_P(EachFile, Decoding, ::testing::ValuesIn(fixtures), [](const auto& info) {
-    std::string name = info.param.file;
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(EachFile, Decoding, ::testing::ValuesIn(fixtures));
 
-// Files of two formats spliced, damage inside a real file, a file cut short, pictures and sound
-// that are not MP3 at all: whatever the stream keeps decodes only to frames of its own format,
-// and the real mixer, on the dummy driver that takes any format it is asked for, plays it at the
-// device's own format (past the loop's seam) or stays silent, and the sound closes cleanly,
-// however often. Random bytes, cuts and damage anywhere are the music fuzzer's, run by CI.
+// Spliced formats, damage, a cut, files that are no MP3: the stream decodes only to its own
+// format, the real mixer (on the dummy driver, which takes any format) plays it or stays
+// silent, and the sound closes cleanly, however often. Damage anywhere is the fuzzer's.
 TEST(MusicStream, HostileFilesDecodeOnlyToTheStreamsFormatThroughTheRealMixer) {
     SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
     std::mt19937 random(7);

@@ -1,6 +1,5 @@
-// The pictures the game decodes are the same surfaces on every desktop: the digests listed here
-// are those of SDL_image's surfaces on Linux, and the Windows build's decoder (libpng) must give
-// them too, under Wine.
+// The pictures the game decodes are the same surfaces on every desktop: SDL_image's on Linux
+// give the digests, which the Windows build's own decoder must give under Wine.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -54,8 +53,7 @@ std::string writeFixture(const Png& png) {
     return path;
 }
 
-// FNV-1a over the size, the pixel format (the red and alpha masks, the colour key)
-// and every visible byte of the rows: all that decides the colours a picture is drawn in.
+// FNV-1a over the size, the red and alpha masks, the colour key and the rows' visible bytes.
 std::uint64_t digest(const SDL_Surface* s) {
     std::uint64_t hash = 14695981039346656037ull;
     const auto add = [&hash](std::uint32_t value) {

@@ -23,7 +23,6 @@
 #include "tests/unit/gl_context.h"
 #include "tests/unit/test_files.h"
 
-// Each case plays in a window and a fresh working directory of its own.
 struct InFolder : ::testing::Test {
     std::filesystem::path dir;
     void SetUp() override {
@@ -67,10 +66,9 @@ TEST_F(ScoreFile, ARunBeatingTheHighScoreWritesItOtherwiseTheFileIsReadBack) {
     }
 }
 
-// Two runs beating the high score in turn: the file holds the second, with the platform's text
-// line end, and no temporary file is left. The second replaces the file whole: where a reader
-// may keep the old file open (not on Windows, where that stops the replace), it still reads
-// the first, so a game killed mid-save leaves one score or the other, never a torn file.
+// Two runs beating the high score in turn: the file holds the second with the platform's line
+// end, no temporary file is left, and a reader of the old file (not on Windows, where that
+// stops the replace) still reads the first: the file is replaced whole, never torn.
 TEST_F(ScoreFile, IsWrittenWithThePlatformsTextLineEndAndReplacesTheFileWhole) {
 #if defined(_WIN32)
     const std::string lineEnd = "\r\n";
@@ -133,8 +131,8 @@ TEST_F(GameFrames, TheSplashIsLeftAfterMoreThan5000MsOrByAClickThatStartsNoRun) 
     EXPECT_EQ(gameRecord.state, GameState::Ready);
 }
 
-// Held through all 125 warm-up steps, a leaves the craft drifting left at -0.025 x 0.94 x
-// (1 - 0.94^125) / 0.06 = -0.39149 after 168.75 units; the warm-up's points are not the player's.
+// Held through the 125 warm-up steps, a leaves the craft drifting at -0.025 x 0.94 x
+// (1 - 0.94^125) / 0.06 = -0.39149 after 168.75 units, with no points.
 TEST_F(GameFrames, ARunStartedWithAHeldDriftsLeftAfterTheWarmUp) {
     gameRecord.state = GameState::Ready;
     inputState.keys[SDLK_a] = 2;

@@ -1,4 +1,5 @@
-// Pictures into textures, the atlas cells the interface and score font sample, and the views.
+// Pictures into textures with their colours, whatever their layout, and the views the game
+// draws through: the camera turned in the wrong order, the overlay upside down.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -6,10 +7,8 @@
 #include <vector>
 
 #include "game/game_record.h"
-#include "gfx/glyph_text.h"
+#include "gfx/texture.h"
 #include "gfx/view.h"
-#include "interface/buttons.h"
-#include "interface/font.h"
 #include "tests/unit/gl_context.h"
 #include "tests/unit/png_writer.h"
 
@@ -47,31 +46,6 @@ TEST(TextureUpload, EveryPixelLayoutArrivesWithItsColoursAndAMissingFileWithNoth
         for (int k = 0; k < 9; ++k)
             EXPECT_EQ(k < 8 ? texels[k] : bytes, want[i][k + 1]) << i << "," << k;
     }
-}
-
-// Corners lower-left, lower-right, upper-right, upper-left in texels (the last two the font's).
-TEST(AtlasCells, EachCellCoversItsRectangleUpright) {
-    QuadTexCoords topPanel;
-    interfaceTexCoords(&topPanel, 0, 120, 640, 60);
-    buildFontCells();
-    buildFrameCells();
-    buildPointerCell();
-    buildGlyphTable();
-    const QuadTexCoords* cells[] = {&topPanel,    &fontCells[33],  &frameCells[4], &frameCells[15],
-                                    &pointerCell, &glyphTable[16], &glyphTable[33]};
-    const float texels[][8] = {{0, 180, 640, 180, 640, 120, 0, 120},
-                               {20, 40, 40, 40, 40, 20, 20, 20},        // "A"
-                               {20, 100, 40, 100, 40, 80, 20, 80},      // the frame's centre
-                               {100, 80, 120, 80, 120, 60, 100, 60},    // lit top-right corner
-                               {440, 120, 480, 120, 480, 60, 440, 60},  // the pointer
-                               {258, 30, 270, 30, 270, 2, 258, 2},      // "0", inset 2
-                               {18, 62, 30, 62, 30, 34, 18, 34}};       // "A"
-    const float sizes[][2] = {{1024, 256}, {512, 512}};
-    for (int i = 0; i < 7; ++i)
-        for (int k = 0; k < 8; ++k)
-            EXPECT_EQ(cells[i]->uv[k] * sizes[i / 5][k % 2], texels[i][k]) << i << "," << k;
-    EXPECT_EQ(glyphWidth, 12.0f);
-    EXPECT_EQ(glyphHeight, 28.0f);
 }
 
 using Point = std::array<double, 4>;
