@@ -9,6 +9,7 @@
 
 #include "app/display.h"
 #include "app/frame_clock.h"
+#include "app/gamepad.h"
 #include "app/input.h"
 #include "app/platform.h"
 #include "app/settings.h"
@@ -25,7 +26,7 @@ bool pointerInWindow;
 static void drawPauseButtons() {
     const int y = pauseButtonLine(pauseProgress);
     if (menuButton("Resume game", y)) paused = false;
-    if (menuButton("Exit", y + 50)) quitRequested = true;
+    if (menuButton("Exit", y + exitButtonBelow)) quitRequested = true;
 }
 
 static void drainEvents() {
@@ -47,16 +48,20 @@ void runFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     SDL_PumpEvents();
     pollInput();
+    pollGamepads();
     // Exactly 0: the slide moves in whole steps of 5, so it lands on 0 and play resumes there.
     if (pauseProgress == 0.0f) runGameFrame();
     tickFrameClock();  // after the game frame, which steps by the previous frame's rate
     updatePause(1.0f);
+    aimPadPointer(pauseButtonLine(pauseProgress));
     if (pauseProgress != 0.0f) {
         drawPauseOverlay();
         drawPauseButtons();  // over the overlay, still clickable while it slides out
     }
     pointerInWindow = pointerOverWindow();
-    if (firstFrameDone && pointerInWindow) drawPointer(inputState.pointerX, inputState.pointerY);
+    // A pad works wherever the mouse was left, off the window included.
+    if (firstFrameDone && (pointerInWindow || padPlacesPointer()))
+        drawPointer(inputState.pointerX, inputState.pointerY);
     firstFrameDone = true;
     presentFrame();
     drainEvents();

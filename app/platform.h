@@ -11,6 +11,8 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 
+struct RawPad;
+
 // ---- the process ----
 
 // Called first thing: moves to the folder the game's files live in, where the platform may
@@ -55,6 +57,10 @@ bool takeQueuedEvent(SDL_Event* event, QueuedEvents kind);
 // The SDL 1.2 key symbol (the keys table's index) of a key event's symbol.
 int gameKeySymbol(int eventSymbol);
 bool pointerOverWindow();
+// Reads up to capacity pads as they are now into pads; how many there are. A platform whose
+// pads come and go without telling looks for new ones often enough that one plugged in works
+// within about 2 s, and the reading never holds a frame up.
+int readGamepads(RawPad* pads, int capacity);
 
 // ---- pictures ----
 

@@ -5,6 +5,7 @@
 
 #include "app/platform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -13,6 +14,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include "app/gamepad.h"
 #include "app/main_loop.h"
 #include "game/meshes.h"
 
@@ -157,6 +159,52 @@ static void watchPointer() {
 }
 
 bool pointerOverWindow() { return pointerInsideCanvas; }
+
+// The Gamepad API, read once a frame: the browser tells of pads coming and going by itself.
+// Chromium counts a pad's button press as the gesture that lets sound play, so the page hears
+// of every first touch of a pad (platform_web.js): it resumes the sound and shows the pad's
+// help.
+static char padNames[maxPads][EM_HTML5_MEDIUM_STRING_LEN_BYTES];
+static bool padWasTouched;
+
+static bool touched(const EmscriptenGamepadEvent& state) {
+    for (int i = 0; i < state.numButtons && i < 64; ++i)
+        if (state.digitalButton[i]) return true;
+    for (int i = 0; i < state.numAxes && i < 64; ++i)
+        if (state.axis[i] < -padChooseTilt || state.axis[i] > padChooseTilt) return true;
+    return false;
+}
+
+static void readPad(const EmscriptenGamepadEvent& state, int slot, RawPad* pad) {
+    std::snprintf(padNames[slot], sizeof padNames[slot], "%s", state.id);
+    *pad = {};
+    pad->name = padNames[slot];
+    pad->numbering = std::strcmp(state.mapping, "standard") == 0 ? PadNumbering::Standard
+                                                                 : PadNumbering::Browser;
+    pad->axisCount = std::min(state.numAxes, maxPadAxes);
+    pad->buttonCount = std::min(state.numButtons, maxPadButtons);
+    for (int i = 0; i < pad->axisCount; ++i) pad->axes[i] = static_cast<float>(state.axis[i]);
+    for (int i = 0; i < pad->buttonCount; ++i) pad->buttons[i] = state.digitalButton[i] != 0;
+}
+
+int readGamepads(RawPad* pads, int capacity) {
+    if (!savedScoreInPlace()) return 0;  // as the keys wait
+    if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) return 0;
+    int count = 0;
+    bool anyTouched = false;
+    static EmscriptenGamepadEvent state;
+    const int slots = emscripten_get_num_gamepads();
+    for (int i = 0; i < slots && count < capacity && count < maxPads; ++i) {
+        if (emscripten_get_gamepad_status(i, &state) != EMSCRIPTEN_RESULT_SUCCESS) continue;
+        if (!state.connected) continue;
+        anyTouched = anyTouched || touched(state);
+        readPad(state, count, &pads[count]);
+        ++count;
+    }
+    if (anyTouched && !padWasTouched) EM_ASM(velmora.padTouched());
+    padWasTouched = anyTouched;
+    return count;
+}
 
 static Uint32 eventType(QueuedEvents kind) {
     switch (kind) {

@@ -39,6 +39,15 @@ var velmora = Module['velmora'] = {
         if (Module['onGameEnded']) Module['onGameEnded']();
     },
 
+    // A pad's first button or tilt after none: Chromium counts a button press as the gesture
+    // that lets sound play (other browsers may not, and then the sound waits for a key, a
+    // click or a tap), and the page shows the pad's controls.
+    padTouched: function () {
+        var context = typeof SDL != 'undefined' && SDL.audioContext;
+        if (context && context.state == 'suspended') context.resume().catch(function () {});
+        if (Module['onPadTouched']) Module['onPadTouched']();
+    },
+
     showCursor: function (shown) {
         Module['canvas'].style.cursor = shown ? 'default' : 'none';
     },

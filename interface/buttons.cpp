@@ -21,8 +21,7 @@ constexpr int frameInnerWidth = 300;
 constexpr int frameInnerHeight = 15;
 constexpr int frameEdgePieces = 15;
 
-// Buttons are centred on column 320; the hover band is exclusive on every side.
-constexpr int buttonCentreColumn = 320;
+// The hover band is exclusive on every side.
 constexpr int hoverLeftExclusive = 156;
 constexpr int hoverRightExclusive = 483;
 constexpr int hoverHalfHeightExclusive = 21;

@@ -3,6 +3,9 @@
 
 #include "gfx/texture.h"
 
+// Every button is centred on this column.
+constexpr int buttonCentreColumn = 320;
+
 extern QuadTexCoords frameCells[18];  // 9 * style + 3 * column + row
 extern QuadTexCoords pointerCell;
 

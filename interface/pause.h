@@ -11,6 +11,9 @@ extern QuadTexCoords bottomPanelCell;
 extern char bottomText1[256];
 extern char bottomText2[256];
 
+// "Exit" stands this far below "Resume game".
+constexpr int exitButtonBelow = 50;
+
 // Both derived from pauseProgress each frame: how far the panels stand off the window edges,
 // and the "Resume game" button's centre line (595 below the layout, 115 when shown).
 int panelOffset(float progress);

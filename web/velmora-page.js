@@ -101,6 +101,19 @@
     });
   }
 
+  // ---- the controls shown ----
+
+  // The help names a controller's buttons once one is used, and the keys or the touch pads
+  // again once they are.
+  function showPadHelp() {
+    root.classList.add('pad');
+  }
+
+  ['keydown', 'pointerdown', 'touchstart'].forEach(function (type) {
+    window.addEventListener(type, function () { root.classList.remove('pad'); },
+                            { capture: true, passive: true });
+  });
+
   // ---- offline ----
 
   // The service worker keeps a copy of the whole site, so the game starts from the home screen
@@ -151,7 +164,8 @@
       lightUp();
       keepSiteOffline();
     },
-    onGameEnded: endGame
+    onGameEnded: endGame,
+    onPadTouched: showPadHelp
   };
 
   var script = document.createElement('script');

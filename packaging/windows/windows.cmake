@@ -16,7 +16,7 @@ set_target_properties(PkgConfig::SDL PROPERTIES
     INTERFACE_INCLUDE_DIRECTORIES "${VELMORA_WINDOWS_PREFIX}/include"
     INTERFACE_COMPILE_OPTIONS "${WINDOWS_LIBS_STATIC_CFLAGS_OTHER}"
     # SDL_mixer's pkg-config file leaves out the MP3 decoder it was built with.
-    INTERFACE_LINK_LIBRARIES "${libs};-lmad")
+    INTERFACE_LINK_LIBRARIES "${libs};-lmad;-lwinmm")  # winmm: the pads
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 # The game: SDL's main, no console window, and its icon and version information.
