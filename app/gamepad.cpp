@@ -15,6 +15,8 @@ constexpr ButtonState buttonUp = 0;
 constexpr ButtonState buttonHeld = 1;
 constexpr ButtonState buttonWentDown = 2;
 constexpr int leftMouseButton = 1;
+// On a chosen button, the pointer stands right of its label, which it would hide in the middle.
+constexpr int padPointerColumn = buttonCentreColumn + 120;
 
 // ---- which pad it is ----
 
@@ -199,6 +201,6 @@ void aimPadPointer(int buttonLine) {
     if (paused && !pad.overlayOpen) pad.chosenButton = 0;
     pad.overlayOpen = paused;
     if (!padPlacesPointer()) return;
-    inputState.pointerX = buttonCentreColumn;
+    inputState.pointerX = padPointerColumn;
     inputState.pointerY = buttonLine + (pad.chosenButton == 1 ? exitButtonBelow : 0);
 }

@@ -1,7 +1,8 @@
 // The desktop on Windows: what differs from X11 beneath the shared SDL 1.2 side.
 #include <io.h>
-#include <mmsystem.h>
 #include <windows.h>
+
+#include <mmsystem.h>  // after windows.h, whose types it uses
 
 #include <algorithm>
 #include <cstdio>

@@ -97,6 +97,46 @@ case_high_score_kept() {
     check "a new start shows the stored high score" same "$T/high-1.png" "$T/high-2.png"
 }
 
+# pad CONTROLS... FRAMES: the pad holds them over FRAMES, then lets go for two.
+pad() { pad_set "${@:1:$#-1}" && after_frames "${@: -1}" && pad_set && after_frames 2; }
+
+# Pulled out while it steers left, the pad lets go: the craft drifts back towards the middle
+# of the window, as the chase camera catches up, where a held left keeps it at the left.
+lets_go() {
+    local try x0 x1
+    for try in 1 2 3; do
+        start_run && pad_set left && after_frames 30 && pad_unplug && after_frames 5 &&
+            shot "$T/s0.png" && after_frames 20 && shot "$T/s1.png" || continue
+        [ "$(screen_of "$T/s0.png")$(screen_of "$T/s1.png")" = runrun ] || continue
+        x0=$(craft_x "$T/s0.png") x1=$(craft_x "$T/s1.png")
+        echo "    pulled out: craft from column $x0 to $x1"
+        ((x1 - x0 >= 10)) && return
+    done
+    return 1
+}
+
+# A pad alone, plugged in once the game runs: south leaves the splash and starts runs, Start
+# pauses with the pointer on "Resume game", down and up choose, East resumes, the stick and
+# the d-pad steer; pulled out, it lets go; plugged in again, south presses "Exit".
+case_pad() {
+    game_start && after_frames 5 && pad south 3
+    check "a pad plugged in after the start leaves the splash with its south button" \
+        wait_screen ready 10
+    pad start 3 && after_frames 25 && shot "$T/pad-resume.png"
+    check "Start pauses, the pointer on Resume game, as on the desktop" alike pad-resume "$CLOCK"
+    pad down 3 && shot "$T/pad-exit.png"
+    check "down chooses Exit, as on the desktop" alike pad-exit "$CLOCK"
+    pad up 3 && pad east 3 && after_frames 25
+    check "up and East resume the game" shows ready
+    pad south 3
+    check "south starts a run" wait_screen run 10
+    check "the stick steers the craft left" steers stick -1 pad left 20
+    check "the d-pad steers the craft right" steers d-pad 1 pad dright 20
+    check "a pad pulled out lets go of the stick" lets_go
+    pad start 3 && after_frames 25 && pad down 3 && pad_set south && after_frames 2
+    check "plugged in again, it chooses and presses Exit" exited
+}
+
 # "Exit" on the pause overlay ends the game; it acts as the button goes down.
 case_exit() {
     pause_key && after_frames 25 && click 320 165
@@ -124,6 +164,7 @@ shared_cases() {
     case_run
     case_high_score_kept
     case_exit
+    ! declare -F pad_set >/dev/null || case_pad  # where the driver can make a pad
     case_broken_media missing
     case_broken_media corrupt
 }

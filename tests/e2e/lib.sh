@@ -12,6 +12,7 @@ REFERENCE=$VELMORA_SOURCE_DIR/tests/data/screens  # the desktop's screens, to co
 
 E2E_TMP=$(mktemp -d /tmp/velmora-e2e.XXXXXX) && chmod 711 "$E2E_TMP"  # reachable by any user
 WORKDIR=$E2E_TMP/work SWAPS=$E2E_TMP/swaps AUDIO=$E2E_TMP/audio.raw FAILURES=0 T=$E2E_TMP
+PAD=$E2E_TMP/pad
 XVFB_PID='' GAME_PID='' GAME_WINDOW='' GAME_STATUS='' GAME_USER='' GAME_PRELOAD=''
 
 e2e_cleanup() {
@@ -53,9 +54,10 @@ for_player() {
 }
 
 # start_game [env arguments...]: the game in $WORKDIR, frames counted, $GAME_PRELOAD preloaded,
-# as $GAME_USER when set (root reads even mode 000), its sound to $AUDIO by SDL's disk driver.
+# as $GAME_USER when set (root reads even mode 000), its sound to $AUDIO by SDL's disk driver,
+# a pad at $PAD whenever the test plugs one in (test_desktop.sh).
 start_game() {
-    local as=() game=$VELMORA_BIN preload="$SWAPCOUNT_LIB $GAME_PRELOAD" lib libs=()
+    local as=() game=$VELMORA_BIN preload="$SWAPCOUNT_LIB ${PADFEED_LIB-} $GAME_PRELOAD" lib libs=()
     if [ -n "$GAME_USER" ]; then
         game=$(for_player "$game")
         for lib in $preload; do libs+=("$(for_player "$lib")"); done
@@ -66,8 +68,9 @@ start_game() {
     install -m 666 /dev/null "$SWAPS" && install -m 666 /dev/null "$AUDIO"
     # A background job of a shell without job control ignores SIGINT, and SDL leaves it so.
     (cd "$WORKDIR" && exec "${as[@]}" env --default-signal=INT SDL_AUDIODRIVER=disk \
-        SDL_DISKAUDIOFILE="$AUDIO" env "$@" LD_PRELOAD="$preload" SWAPCOUNT_FILE="$SWAPS" \
-        "$game" >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
+        SDL_DISKAUDIOFILE="$AUDIO" SDL_JOYSTICK_DEVICE="$PAD" \
+        SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS=1 env "$@" LD_PRELOAD="$preload" \
+        SWAPCOUNT_FILE="$SWAPS" "$game" >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
     GAME_PID=$! GAME_STATUS= GAME_WINDOW=
 }
 
