@@ -15,6 +15,8 @@ constexpr ButtonState buttonUp = 0;
 constexpr ButtonState buttonHeld = 1;
 constexpr ButtonState buttonWentDown = 2;
 constexpr int leftMouseButton = 1;
+// SDL 1.2's symbols, by which the game's key table is indexed on every platform.
+constexpr int keyLeft = 276, keyRight = 275, keyEscape = 27;
 // On a chosen button, the pointer stands right of its label, which it would hide in the middle.
 constexpr int padPointerColumn = buttonCentreColumn + 120;
 
@@ -169,11 +171,11 @@ void applyPadControls(const PadControls& now) {
     const PadControls was = pad.held;
     noticeMouse(pad);
     if (anyPressed(was, now)) pad.movedLast = true;
-    follow(inputState.keys[SDLK_LEFT], was.left, now.left);
-    follow(inputState.keys[SDLK_RIGHT], was.right, now.right);
+    follow(inputState.keys[keyLeft], was.left, now.left);
+    follow(inputState.keys[keyRight], was.right, now.right);
     // East resumes as Escape does, and does nothing while no overlay is there to leave.
     const bool escape = now.start || (now.east && paused);
-    follow(inputState.keys[SDLK_ESCAPE], pad.escapeHeld, escape);
+    follow(inputState.keys[keyEscape], pad.escapeHeld, escape);
     follow(inputState.mouseButtons[leftMouseButton], was.south, now.south);
     if (paused && pressed(was.up, now.up)) pad.chosenButton = 0;
     if (paused && pressed(was.down, now.down)) pad.chosenButton = 1;

@@ -27,8 +27,17 @@ start_browser() {
         >"$T/from-browser" 2>>"$T/cdp.err" &
     BROWSER_PID=$!
     exec {TO_BROWSER}>"$T/to-browser" {FROM_BROWSER}<"$T/from-browser"
-    CHROMIUM_PID=$(web pid)
+    CHROMIUM_PID=$(web pid) && web onload "$PAD_SCRIPT" >/dev/null
 }
+# The pad, in the standard layout, is what every page's navigator.getGamepads() answers.
+PAD_SCRIPT='let pad = null; navigator.getGamepads = () => [pad];
+window.setTestPad = (held) => { const on = (c) => held.includes(c) ? 1 : 0;
+  pad = held && { id: "Xbox 360 Controller (STANDARD GAMEPAD Vendor: 045e Product: 028e)",
+    index: 0, connected: true, mapping: "standard", timestamp: performance.now(),
+    axes: [on("right") - on("left"), on("down") - on("up"), 0, 0],
+    buttons: ["south", "east", 0, 0, 0, 0, 0, 0, 0, "start", 0, 0, "dup", "ddown", "dleft",
+      "dright", 0].map(
+      (name) => ({ pressed: on(name) == 1, value: on(name) })) }; };'
 stop_browser() {  # quits the browser; one that does not go within 20 s is killed
     [ -n "$BROWSER_PID" ] || return 0
     { printf 'quit\n' >&"$TO_BROWSER" && read -r -t 20 _ <&"$FROM_BROWSER"; } 2>/dev/null ||
@@ -72,6 +81,9 @@ holds_within() { web wait "$1" "$2" | grep -qx true; }  # holds_within SECONDS J
 ENDED='getComputedStyle(document.getElementById("game-ended")).display != "none"'
 
 # ---- the driver's verbs (cases.sh) ----
+
+pad_set() { web eval "setTestPad([$(printf '"%s",' "$@")])" >/dev/null; }
+pad_unplug() { web eval 'setTestPad(null)' >/dev/null; }
 
 frames() { web eval '((window.Module && Module.velmora) || { framesShown: 0 }).framesShown'; }
 since_first() { web eval 'performance.now() - Module.velmora.firstFrameAt | 0'; }
