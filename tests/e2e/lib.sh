@@ -68,7 +68,7 @@ start_game() {
     install -m 666 /dev/null "$SWAPS" && install -m 666 /dev/null "$AUDIO"
     # A background job of a shell without job control ignores SIGINT, and SDL leaves it so.
     (cd "$WORKDIR" && exec "${as[@]}" env --default-signal=INT SDL_AUDIODRIVER=disk \
-        SDL_DISKAUDIOFILE="$AUDIO" SDL_JOYSTICK_DEVICE="$PAD" \
+        SDL_DISKAUDIOFILE="$AUDIO" SDL_JOYSTICK_DEVICE="$PAD" SDL_JOYSTICK_LINUX_CLASSIC=1 \
         SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS=1 env "$@" LD_PRELOAD="$preload" \
         SWAPCOUNT_FILE="$SWAPS" "$game" >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
     GAME_PID=$! GAME_STATUS= GAME_WINDOW=
