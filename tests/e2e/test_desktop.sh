@@ -21,17 +21,15 @@ pad_set() {
     [ -p "$PAD" ] || { mkfifo -m 666 "$PAD" && exec {PAD_FD}<>"$PAD"; } || return 1
     python3 - "$PAD_FD" "$@" <<'EOF'
 import os, struct, sys
-axes, buttons = [0] * 8, [0] * 11
-where = {"left": (0, -1), "right": (0, 1), "up": (1, -1), "down": (1, 1), "dleft": (6, -1),
-         "dright": (6, 1), "dup": (7, -1), "ddown": (7, 1)}
-for control in sys.argv[2:]:
-    if control in where:
-        axes[where[control][0]] = where[control][1] * 32767
-    else:
-        buttons[{"south": 0, "east": 1, "start": 7}[control]] = 1
+axes, buttons, held = [0] * 8, [0] * 11, sys.argv[2:]
+for axis, (less, more) in {0: ("left", "right"), 1: ("up", "down"), 6: ("dleft", "dright"),
+                           7: ("dup", "ddown")}.items():
+    axes[axis] = 32767 * ((more in held) - (less in held))
+for button, name in {0: "south", 1: "east", 7: "start"}.items():
+    buttons[button] = int(name in held)
 events = [struct.pack("<IhBB", 0, v, 2, n) for n, v in enumerate(axes)]
-events += [struct.pack("<IhBB", 0, v, 1, n) for n, v in enumerate(buttons)]
-os.write(int(sys.argv[1]), b"".join(events))
+os.write(int(sys.argv[1]), b"".join(events + [struct.pack("<IhBB", 0, v, 1, n)
+                                              for n, v in enumerate(buttons)]))
 EOF
 }
 pad_unplug() { rm -f "$PAD" && exec {PAD_FD}>&-; }
