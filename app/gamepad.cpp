@@ -198,6 +198,10 @@ void pollGamepads() {
 
 bool padPlacesPointer() { return gamepadState.movedLast && pauseProgress != 0.0f; }
 
+bool pointerShown(bool mouseInWindow) {
+    return padPlacesPointer() || (mouseInWindow && !gamepadState.movedLast);
+}
+
 void aimPadPointer(int buttonLine) {
     GamepadState& pad = gamepadState;
     if (paused && !pad.overlayOpen) pad.chosenButton = 0;

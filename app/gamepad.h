@@ -63,3 +63,6 @@ void pollGamepads();
 // chosen button, whose centre line is buttonLine or the one below.
 void aimPadPointer(int buttonLine);
 bool padPlacesPointer();
+// Whether the game draws its pointer: where a pad places it, or where the mouse is when the
+// mouse moved last (a pad player sees no pointer left in the middle of a full screen).
+bool pointerShown(bool mouseInWindow);

@@ -59,8 +59,7 @@ void runFrame() {
         drawPauseButtons();  // over the overlay, still clickable while it slides out
     }
     pointerInWindow = pointerOverWindow();
-    // A pad works wherever the mouse was left, off the window included.
-    if (firstFrameDone && (pointerInWindow || padPlacesPointer()))
+    if (firstFrameDone && pointerShown(pointerInWindow))
         drawPointer(inputState.pointerX, inputState.pointerY);
     firstFrameDone = true;
     presentFrame();

@@ -21,8 +21,10 @@
 
 #include "app/display.h"
 #include "app/frame_clock.h"
+#include "app/gamepad.h"
 #include "app/input.h"
 #include "app/main_loop.h"
+#include "app/platform.h"
 #include "game/flight.h"
 #include "game/game_record.h"
 #include "game/scene.h"
@@ -191,6 +193,29 @@ static void BM_WarmUp(benchmark::State& state) {
     state.counters["live"] = gameRecord.obstacleCount;
 }
 BENCHMARK(BM_WarmUp)->Unit(benchmark::kMicrosecond);
+
+// ---- pads -------------------------------------------------------------------------------------
+
+// What every frame pays with no pad plugged in: the look at /dev/input (and the paths in
+// SDL_JOYSTICK_DEVICE) that tells whether the joysticks must start again.
+static void BM_PadLook(benchmark::State& state) {
+    static RawPad pads[maxPads];
+    readGamepads(pads, maxPads);  // the first look starts the joysticks
+    for (auto _ : state) benchmark::DoNotOptimize(readGamepads(pads, maxPads));
+}
+BENCHMARK(BM_PadLook);
+
+// What a frame pays once a device came or went: SDL's joysticks stopped and started again.
+static void BM_PadRestart(benchmark::State& state) {
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    for (auto _ : state) {
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+        SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+        SDL_JoystickEventState(SDL_IGNORE);
+    }
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+BENCHMARK(BM_PadRestart)->Unit(benchmark::kMicrosecond);
 
 // ---- the window -------------------------------------------------------------------------------
 

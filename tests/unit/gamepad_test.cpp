@@ -73,8 +73,11 @@ TEST(Gamepad, PressesHoldAndLetGoAndTheOverlayChoosesWhereThePointerStands) {
     applyPadControls({false, false, false, true, false, true, false});
     aimPadPointer(115);
     EXPECT_EQ(inputState.pointerY, 115 + exitButtonBelow);
+    EXPECT_TRUE(pointerShown(false)) << "wherever the mouse was left";
     EXPECT_EQ(inputState.keys[SDLK_ESCAPE], 2) << "East resumes";
     inputState.pointerX = 7;  // the mouse moved
     applyPadControls({});
     EXPECT_FALSE(padPlacesPointer());
+    pauseProgress = 0.0f;
+    EXPECT_TRUE(pointerShown(true));
 }
