@@ -118,9 +118,11 @@ stored_score() {
 text = json.load(sys.stdin)
 print(text[:-1] if re.fullmatch(r"-?[0-9]+\n", text) else "none" if text == "none" else "junk")'
 }
+# emscripten 3.1.6's FS keeps a name that a rename wrote over, found again once the newer file
+# is unlinked: a page that saved twice needs as many unlinks.
 store_score() {  # store_score TEXT: or none, no stored score at all
     local keep='FS.writeFile(s, t + "\n")'
-    [ "$1" != none ] || keep='FS.analyzePath(s).exists && FS.unlink(s)'
+    [ "$1" != none ] || keep='while (FS.analyzePath(s).exists) FS.unlink(s)'
     web eval "(typeof FS == 'undefined') ? 'no page' : new Promise((done) => {
         const s = '/velmora/velmora.score', t = '$1'; $keep; FS.syncfs(false, done); })" >/dev/null
 }
