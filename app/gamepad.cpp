@@ -33,22 +33,18 @@ struct NamedFamily {
 };
 
 // Linux's drivers name xpad's pads "Microsoft X-Box 360 pad", "Generic X-Box pad" and the
-// like, Steam's virtual pad after the Xbox 360 pad it copies, and Sony's pads "Sony Interactive
-// Entertainment Wireless Controller" or "DualSense Wireless Controller"; browsers add the
-// vendor and product ids.
+// like (Steam's virtual pad, through which Steam hands a game the Deck's controls, among them),
+// and Sony's pads "Sony Interactive Entertainment Wireless Controller" or "DualSense Wireless
+// Controller". Browsers number every pad they know in the standard layout.
 constexpr NamedFamily namedFamilies[] = {
     {"x-box", xboxFamily},
     {"xbox", xboxFamily},
     {"xinput", xboxFamily},
-    {"steam", xboxFamily},
-    {"045e", xboxFamily},
-    {"28de", xboxFamily},
     {"playstation", playStationFamily},
     {"sony", playStationFamily},
     {"dualsense", playStationFamily},
     {"dualshock", playStationFamily},
     {"wireless controller", playStationFamily},
-    {"054c", playStationFamily},
 };
 
 // The layouts by platform numbering and family. Linux numbers buttons in the order of their
@@ -118,7 +114,7 @@ static Directions dpadOf(const RawPad& pad, const PadLayout& layout) {
                 (pad.hat & SDL_HAT_UP) != 0, (pad.hat & SDL_HAT_DOWN) != 0};
     if (layout.dpadAxisX < 0) return {};
     const float x = axisOf(pad, layout.dpadAxisX), y = axisOf(pad, layout.dpadAxisX + 1);
-    return {x<-padChooseTilt, x> padChooseTilt, y<-padChooseTilt, y> padChooseTilt};
+    return {(x < -padChooseTilt), (x > padChooseTilt), (y < -padChooseTilt), (y > padChooseTilt)};
 }
 
 PadControls padControlsFrom(const RawPad& pad) {
