@@ -100,11 +100,20 @@ case_high_score_kept() {
 # pad CONTROLS... FRAMES: the pad holds them over FRAMES, then lets go for two.
 pad() { pad_set "${@:1:$#-1}" && after_frames "${@: -1}" && pad_set && after_frames 2; }
 
-# Pulled out after steering left, the pad lets go: from the look after it went (steers' first)
-# the craft drifts back right, towards the middle, as the chase camera catches up.
-pull_out() {
-    pad_set left && after_frames 30 && pad_unplug && after_frames 5 && shot "$T/s0.png" &&
-        after_frames 20
+# Pulled out while it holds left on the ready screen, the pad lets go: the run started next
+# goes straight, the craft in the middle columns (a held left takes it 10 or more aside, and
+# keeps it there at the steering limit). A try spoiled by a crash is made again.
+lets_go() {
+    local try x0 x1
+    for try in 1 2 3; do
+        wait_crash && pad_set left && after_frames 3 && pad_unplug && after_frames 3 &&
+            start_run && shot "$T/s0.png" && after_frames 20 && shot "$T/s1.png" || continue
+        [ "$(screen_of "$T/s0.png")$(screen_of "$T/s1.png")" = runrun ] || continue
+        x0=$(craft_x "$T/s0.png") x1=$(craft_x "$T/s1.png")
+        echo "    pulled out: craft from column $x0 to $x1"
+        ((x0 > 309 && x0 < 329 && x1 > 309 && x1 < 329)) && return
+    done
+    return 1
 }
 
 # A pad alone, plugged in once the game runs: south leaves the splash and starts runs, Start
@@ -123,7 +132,7 @@ case_pad() {
     check "south starts a run" wait_screen run 10
     check "the stick steers the craft left" steers stick -1 pad left 20
     check "the d-pad steers the craft right" steers d-pad 1 pad dright 20
-    check "a pad pulled out lets go of the stick" steers "pulled out" 1 pull_out
+    check "a pad pulled out lets go of the stick" lets_go
     pad start 3 && after_frames 25 && pad down 3 && pad_set south && after_frames 2
     check "plugged in again, it chooses and presses Exit" exited
 }
