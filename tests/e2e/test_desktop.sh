@@ -17,20 +17,26 @@ new_player() { make_workdir; }
 # The pad: plugged in as the FIFO that padfeed (padfeed.cpp) reads joydev's events from.
 : "${PADFEED_LIB:=$VELMORA_BUILD_DIR/tests/libpadfeed.so}"
 PAD_FD=
-pad_set() {
+declare -A PAD_AXIS=([left]=0 [right]=0 [up]=1 [down]=1 [dleft]=6 [dright]=6 [dup]=7 [ddown]=7)
+pad_set() {  # in the shell itself: a program started under load would take seconds
     [ -p "$PAD" ] || { mkfifo -m 666 "$PAD" && exec {PAD_FD}<>"$PAD"; } || return 1
-    python3 - "$PAD_FD" "$@" <<'EOF'
-import os, struct, sys
-axes, buttons, held = [0] * 8, [0] * 11, sys.argv[2:]
-for axis, (less, more) in {0: ("left", "right"), 1: ("up", "down"), 6: ("dleft", "dright"),
-                           7: ("dup", "ddown")}.items():
-    axes[axis] = 32767 * ((more in held) - (less in held))
-for button, name in {0: "south", 1: "east", 7: "start"}.items():
-    buttons[button] = int(name in held)
-events = [struct.pack("<IhBB", 0, v, 2, n) for n, v in enumerate(axes)]
-os.write(int(sys.argv[1]), b"".join(events + [struct.pack("<IhBB", 0, v, 1, n)
-                                              for n, v in enumerate(buttons)]))
-EOF
+    local axes=(0 0 0 0 0 0 0 0) buttons=(0 0 0 0 0 0 0 0 0 0 0) events='' event i control
+    for control; do
+        case $control in
+            left | up | dleft | dup) axes[${PAD_AXIS[$control]}]=-32767 ;;
+            right | down | dright | ddown) axes[${PAD_AXIS[$control]}]=32767 ;;
+            south) buttons[0]=1 ;; east) buttons[1]=1 ;; start) buttons[7]=1 ;;
+        esac
+    done
+    for i in "${!axes[@]}"; do  # joydev's events: time, value, type (2 an axis), number
+        printf -v event '\\x00\\x00\\x00\\x00\\x%02x\\x%02x\\x02\\x%02x' $((axes[i] & 255)) \
+            $(((axes[i] >> 8) & 255)) "$i" && events+=$event
+    done
+    for i in "${!buttons[@]}"; do
+        printf -v event '\\x00\\x00\\x00\\x00\\x%02x\\x00\\x01\\x%02x' "${buttons[i]}" "$i"
+        events+=$event
+    done
+    printf "$events" >&"$PAD_FD"
 }
 pad_unplug() { rm -f "$PAD" && exec {PAD_FD}>&-; }
 
