@@ -11,12 +11,6 @@
 
 GamepadState gamepadState;
 
-constexpr ButtonState buttonUp = 0;
-constexpr ButtonState buttonHeld = 1;
-constexpr ButtonState buttonWentDown = 2;
-constexpr int leftMouseButton = 1;
-// SDL 1.2's symbols, by which the game's key table is indexed on every platform.
-constexpr int keyLeft = 276, keyRight = 275, keyEscape = 27;
 // On a chosen button, the pointer stands right of its label, which it would hide in the middle.
 constexpr int padPointerColumn = buttonCentreColumn + 120;
 

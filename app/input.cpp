@@ -9,10 +9,6 @@
 
 InputState inputState;
 
-constexpr ButtonState buttonUp = 0;
-constexpr ButtonState buttonHeld = 1;
-constexpr ButtonState buttonWentDown = 2;
-
 // A press seen at the previous poll is only held now.
 template <std::size_t size>
 static void ageDowns(ButtonState (&table)[size]) {

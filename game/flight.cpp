@@ -40,7 +40,7 @@ static const float boomBack =
 static const float boomUp =
     static_cast<float>(cameraBoom * std::sin(-static_cast<double>(cameraPitch)));
 
-constexpr int keyLeft = 276, keyA = 97, keyRight = 275, keyD = 100;
+constexpr int keyA = 97, keyD = 100;
 
 static bool keyPressed(int key) { return inputState.keys[key] != 0; }
 

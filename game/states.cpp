@@ -16,9 +16,7 @@ constexpr float minTimeStep = 0.2f;
 constexpr float maxTimeStep = 2.0f;
 constexpr float framesPerSecondOfOneStep = 60.0f;
 constexpr int splashMs = 5000;
-constexpr int leftMouseButton = 1;
 constexpr int keyA = 97;  // SDLK_a
-constexpr ButtonState wentDown = 2;
 
 constexpr float logoWidth = 504.0f;
 constexpr float logoHeight = 163.0f;
@@ -48,8 +46,8 @@ static float timeStepFrom(float fps) {
 // Only a press made since the previous poll counts: a button still held from the splash does
 // not start a run.
 static bool startPressed() {
-    return inputState.mouseButtons[leftMouseButton] == wentDown ||
-           inputState.keys[keyA] == wentDown;
+    return inputState.mouseButtons[leftMouseButton] == buttonWentDown ||
+           inputState.keys[keyA] == buttonWentDown;
 }
 
 static void beginPictureDrawing(GLuint texture) {

@@ -29,8 +29,6 @@ constexpr int buttonFrameLeft = 170;
 constexpr int buttonFrameRise = 7;   // inner area starts this far above the centre line
 constexpr int buttonLabelRise = 10;  // half the glyph row
 constexpr int labelHalfAdvance = 5;
-constexpr int leftMouseButton = 1;
-constexpr ButtonState wentDown = 2;
 
 // The pointer image and its hot spot, counted from the image's top-left corner.
 constexpr float pointerAtlasX = 440, pointerAtlasY = 60;
@@ -82,7 +80,7 @@ static bool pointerOverButton(int y) {
 bool menuButton(const char* label, int y) {
     const bool hovered = pointerOverButton(y);
     // Only the press itself clicks: a held button (1) or a press dragged in does not.
-    const bool clicked = hovered && inputState.mouseButtons[leftMouseButton] == wentDown;
+    const bool clicked = hovered && inputState.mouseButtons[leftMouseButton] == buttonWentDown;
     drawButtonFrame(buttonFrameLeft, y - buttonFrameRise, hovered ? 1 : 0);
     const int length = label != nullptr ? static_cast<int>(std::strlen(label)) : 0;
     drawText(label, buttonCentreColumn - labelHalfAdvance * length, y - buttonLabelRise);

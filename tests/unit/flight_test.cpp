@@ -13,8 +13,6 @@
 #include "game/game_record.h"
 #include "game/meshes.h"
 
-constexpr int keyRight = 275;
-
 using Flight = ::testing::Test;
 
 // The test places every obstacle; none becomes due.
